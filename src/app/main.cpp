@@ -1,0 +1,23 @@
+#include <QApplication>
+
+#include "core/common/paths.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/splash.h"
+#include "gui/shell/tools.h"
+#include "gui/ui/widgets.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Framewise"));
+    QApplication::setOrganizationName(QStringLiteral("Framewise"));
+    QApplication::setWindowIcon(fw::gui::appIcon());
+    fw::initPaths();
+    fw::ensureUserSettings();
+
+    fw::gui::frmMain mainWindow;
+    fw::gui::registerTools(mainWindow);
+    fw::gui::frmSplash splash(&mainWindow);
+    splash.show();
+    splash.setFocus();
+    return QApplication::exec();
+}

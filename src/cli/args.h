@@ -1,0 +1,33 @@
+#pragma once
+// Command-line arguments of one command: options with and without values, and positionals.
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fw::cli {
+
+class Args {
+public:
+    // `withValue` lists the options that take a value; every other "--name" is a flag.
+    Args(const std::vector<std::string>& argv, const std::set<std::string>& withValue,
+         const std::set<std::string>& flags);
+
+    bool ok() const { return m_error.empty(); }
+    const std::string& error() const { return m_error; }
+    bool has(const std::string& name) const { return m_values.count(name) > 0; }
+    std::optional<std::string> get(const std::string& name) const;
+    std::vector<std::string> all(const std::string& name) const;
+    const std::vector<std::string>& positionals() const { return m_positionals; }
+
+private:
+    std::multimap<std::string, std::string> m_values;
+    std::vector<std::string> m_positionals;
+    std::string m_error;
+};
+
+// A failure the user must read: prints it to standard error and gives the exit code.
+int fail(const std::string& message, int code = 1);
+
+}  // namespace fw::cli

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "core/common/message.h"
+
+namespace fw::cli {
+
+using Argv = std::vector<std::string>;
+
+int runBitrate(const Argv& args);
+
+// Prints a core message's text on standard error and returns the exit code for it.
+int failWith(const fw::Message& m, int code = 1);
+
+}  // namespace fw::cli

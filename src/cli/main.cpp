@@ -1,0 +1,67 @@
+// framewise-cli: every tool of the toolbox for scripts and batches, in text or --json.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "core/common/lang.h"
+#include "core/common/paths.h"
+#include "fw/version.h"
+
+namespace {
+
+void printHelp() {
+    std::printf(
+        "framewise-cli %s: the Framewise toolbox on the command line\n"
+        "\n"
+        "Usage: framewise-cli COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  bitrate   video bitrate that fills the chosen media\n"
+        "            [--discs COUNTxSIZE]... | --size MB  [--overburn]\n"
+        "            --time H:M:S | --frames N  [--fps RATE]\n"
+        "            [--audio-kbps N | --audio-file PATH]  [--codec NAME]  [--vbr]\n"
+        "            [--interleave N [--interleave-ms]]  [--profile divx3|divx3fm|divx4|divx5]\n"
+        "            [--frame-overhead]  [--resolution WxH]  [--json]\n"
+        "\n"
+        "Options:\n"
+        "  --help     this text\n"
+        "  --version  the program's version\n",
+        fw::kVersionText);
+}
+
+}  // namespace
+
+namespace fw::cli {
+int failWith(const fw::Message& m, int code) {
+    std::fprintf(stderr, "framewise-cli: %s\n", m.resolve().c_str());
+    return code;
+}
+}  // namespace fw::cli
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printHelp();
+        return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("%s\n", fw::kVersionText);
+        return 0;
+    }
+    fw::initPaths();
+    fw::ensureUserSettings();
+    fw::loadPreferences();
+
+    std::string cmd = args[0];
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const auto& r : rest)
+        if (r == "--help") {
+            printHelp();
+            return 0;
+        }
+    if (cmd == "bitrate") return fw::cli::runBitrate(rest);
+    std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
+    return 2;
+}

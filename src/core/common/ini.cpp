@@ -1,0 +1,128 @@
+#include "core/common/ini.h"
+
+// Values are UTF-8 bytes handled as they are; no wide-character conversion is needed.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fw {
+
+namespace {
+
+std::string cutToChars(std::string s, std::size_t maxChars) {
+    // Count UTF-8 code points, so a cut never splits a character.
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if ((c & 0xC0) != 0x80) {
+            if (chars == maxChars) {
+                s.resize(i);
+                return s;
+            }
+            ++chars;
+        }
+    }
+    return s;
+}
+
+std::string finishValue(const char* v, const std::string& defaultValue) {
+    if (!v) return cutToChars(defaultValue, kIniValueMax);
+    std::string s(v);
+    // A value wrapped in matching quotes is read without them, as INI readers have always done.
+    if (s.size() >= 2 && ((s.front() == '"' && s.back() == '"') || (s.front() == '\'' && s.back() == '\'')))
+        s = s.substr(1, s.size() - 2);
+    return cutToChars(std::move(s), kIniValueMax);
+}
+
+std::string oneLine(std::string v) {
+    for (char& c : v)
+        if (c == '\r' || c == '\n') c = ' ';
+    return v;
+}
+
+bool loadFile(CSimpleIniA& ini, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    std::string data = ss.str();
+    return ini.LoadData(data.data(), data.size()) >= 0;
+}
+
+}  // namespace
+
+std::string readIniData(std::string_view data, const std::string& section, const std::string& key,
+                        const std::string& defaultValue) {
+    CSimpleIniA ini(/*isUtf8*/ true, /*multiKey*/ false, /*multiLine*/ false);
+    if (ini.LoadData(data.data(), data.size()) < 0) return cutToChars(defaultValue, kIniValueMax);
+    return finishValue(ini.GetValue(section.c_str(), key.c_str(), nullptr), defaultValue);
+}
+
+std::string ReadIni(const std::string& path, const std::string& section, const std::string& key,
+                    const std::string& defaultValue) {
+    CSimpleIniA ini(true, false, false);
+    if (!loadFile(ini, path)) return cutToChars(defaultValue, kIniValueMax);
+    return finishValue(ini.GetValue(section.c_str(), key.c_str(), nullptr), defaultValue);
+}
+
+bool WriteIniValues(const std::string& path, const std::string& section,
+                    const std::vector<std::pair<std::string, std::string>>& values) {
+    CSimpleIniA ini(true, false, false);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !loadFile(ini, path)) return false;
+    for (const auto& [key, value] : values) ini.SetValue(section.c_str(), key.c_str(), oneLine(value).c_str());
+    std::string out;
+    if (ini.Save(out, false) < 0) return false;
+    return writeFileAtomically(path, out);
+}
+
+bool WriteIni(const std::string& path, const std::string& section, const std::string& key,
+              const std::string& value) {
+    return WriteIniValues(path, section, {{key, value}});
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+    namespace fs = std::filesystem;
+    fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return false;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // Keep the permissions of the file being replaced, or the usual ones for a new file.
+    struct stat st {};
+    mode_t mode = 0644;
+    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) std::remove(tmpl.c_str());
+    return ok;
+}
+
+}  // namespace fw

@@ -1,0 +1,45 @@
+#include "core/common/lang.h"
+
+#include "core/common/ini.h"
+#include "core/common/number.h"
+#include "core/common/paths.h"
+#include "core/common/text.h"
+
+namespace fw {
+
+AppGlobals& globals() {
+    static AppGlobals g;
+    return g;
+}
+
+void loadPreferences() {
+    AppGlobals& g = globals();
+    g.SettingsPath = paths().settingsPath;
+    g.Language = ReadIni(g.SettingsPath, "Preferences", "Language", "0");
+    auto v = parseNumber(ReadIni(g.SettingsPath, "Preferences", "CheckUpdates", "0"));
+    auto n = v ? toInt16(*v) : std::nullopt;
+    g.CheckUpdates = n.value_or(0);
+}
+
+void savePreferences() {
+    AppGlobals& g = globals();
+    WriteIniValues(g.SettingsPath, "Preferences",
+                   {{"Language", g.Language}, {"CheckUpdates", std::to_string(g.CheckUpdates)}});
+}
+
+std::string languageFile(const std::string& code) { return paths().langDir + "/" + code + ".ini"; }
+
+std::string LangText(const std::string& section, int key) {
+    return ReadIni(languageFile(globals().Language), section, std::to_string(key), "0");
+}
+
+Message checkNumericMessage() {
+    return Message::fixed("You must insert a numeric value", Icon::Exclamation, "Error!!!");
+}
+
+std::string Message::resolve() const {
+    std::string t = fixedText.empty() ? LangText(text) : fixedText;
+    return t + suffix;
+}
+
+}  // namespace fw

@@ -1,0 +1,31 @@
+#pragma once
+// The language tables and the preferences every window shares.
+#include <string>
+
+#include "core/common/message.h"
+
+namespace fw {
+
+// The run's preferences: the settings file, the language code and the update-check flag.
+struct AppGlobals {
+    std::string SettingsPath;
+    std::string Language = "0";
+    int CheckUpdates = 0;
+};
+
+AppGlobals& globals();
+
+// Sets SettingsPath from the paths and reads Language and CheckUpdates from it (defaults "0").
+void loadPreferences();
+// Stores Language and CheckUpdates in the settings file.
+void savePreferences();
+
+// The language file of a code: <lang dir>/<code>.ini.
+std::string languageFile(const std::string& code);
+
+// Text of a language section and key; "0" when the file, section or key is missing. Every call
+// reads the file anew, so a language change reaches every window opened after it.
+std::string LangText(const std::string& section, int key);
+inline std::string LangText(const LangKey& k) { return LangText(k.section, k.key); }
+
+}  // namespace fw

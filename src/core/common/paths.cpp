@@ -1,0 +1,72 @@
+#include "core/common/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace fw {
+
+namespace fs = std::filesystem;
+
+namespace {
+AppPaths g_paths;
+bool g_init = false;
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : fallback;
+}
+
+bool writableDir(const fs::path& p) { return ::access(p.c_str(), W_OK) == 0; }
+}  // namespace
+
+std::string executableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return fs::current_path(ec).string();
+    return exe.parent_path().string();
+}
+
+const AppPaths& initPaths() {
+    AppPaths p;
+    std::error_code ec;
+    const char* home = std::getenv("FRAMEWISE_HOME");
+    fs::path folder = (home && *home) ? fs::path(home) : fs::path(executableFolder());
+    p.programFolder = folder.string();
+    if ((home && *home) || (fs::is_directory(folder / "lang", ec) && writableDir(folder))) {
+        p.portable = true;
+        p.settingsPath = (folder / "settings.ini").string();
+        p.langDir = (folder / "lang").string();
+        p.shippedDataDir = (folder / "data").string();
+        p.userDataDir = folder.string();
+    } else {
+        fs::path share = folder.parent_path() / "share" / "framewise";
+        std::string userHome = envOr("HOME", "/tmp");
+        fs::path config = fs::path(envOr("XDG_CONFIG_HOME", userHome + "/.config")) / "framewise";
+        fs::path data = fs::path(envOr("XDG_DATA_HOME", userHome + "/.local/share")) / "framewise";
+        fs::create_directories(config, ec);
+        fs::create_directories(data, ec);
+        p.settingsPath = (config / "settings.ini").string();
+        p.langDir = (share / "lang").string();
+        p.shippedDataDir = (share / "data").string();
+        p.userDataDir = data.string();
+    }
+    g_paths = std::move(p);
+    g_init = true;
+    return g_paths;
+}
+
+const AppPaths& paths() {
+    if (!g_init) initPaths();
+    return g_paths;
+}
+
+void ensureUserSettings() {
+    const AppPaths& p = paths();
+    std::error_code ec;
+    if (fs::exists(p.settingsPath, ec)) return;
+    fs::copy_file(fs::path(p.shippedDataDir) / "settings.ini", p.settingsPath, ec);
+}
+
+}  // namespace fw

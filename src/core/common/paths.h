@@ -1,0 +1,32 @@
+#pragma once
+// Where the program finds its shipped files and keeps the user's.
+//
+// Portable layout: the executable's folder holds lang/ and can be written to (an unpacked copy, or
+// the build tree). Settings, data and the language files then all live in that folder.
+// Installed layout: shipped files in <prefix>/share/framewise, settings in
+// $XDG_CONFIG_HOME/framewise, data the user changes in $XDG_DATA_HOME/framewise.
+// FRAMEWISE_HOME names a folder to use as the portable program folder (tests run in their own).
+#include <string>
+
+namespace fw {
+
+struct AppPaths {
+    std::string programFolder;  // where the executable lives (or FRAMEWISE_HOME)
+    std::string settingsPath;   // the user's settings.ini
+    std::string langDir;        // the language files
+    std::string shippedDataDir; // read-only shipped data (default settings, codec seed)
+    std::string userDataDir;    // writable data (codec database, downloads)
+    bool portable = false;
+};
+
+// Works the layout out from the environment and the executable's location; call again after
+// changing FRAMEWISE_HOME (tests do). Creates the user folders when they are missing.
+const AppPaths& initPaths();
+const AppPaths& paths();
+
+// The user's settings.ini is a copy of the shipped default; makes it when it does not exist yet.
+void ensureUserSettings();
+
+std::string executableFolder();
+
+}  // namespace fw

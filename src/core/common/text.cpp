@@ -1,0 +1,148 @@
+#include "core/common/text.h"
+
+#include <cstdlib>
+
+namespace fw {
+
+char toLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string toLower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = toLowerAscii(c);
+    return r;
+}
+
+std::string toUpper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (toLowerAscii(a[i]) != toLowerAscii(b[i])) return false;
+    return true;
+}
+
+bool istartsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && iequals(s.substr(0, prefix.size()), prefix);
+}
+
+std::size_t ifind(std::string_view hay, std::string_view needle, std::size_t from) {
+    if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
+    if (hay.size() < needle.size()) return std::string_view::npos;
+    for (std::size_t i = from; i + needle.size() <= hay.size(); ++i)
+        if (iequals(hay.substr(i, needle.size()), needle)) return i;
+    return std::string_view::npos;
+}
+
+std::string ireplace(std::string_view s, std::string_view from, std::string_view to) {
+    if (from.empty()) return std::string(s);
+    std::string out;
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t hit = ifind(s, from, pos);
+        if (hit == std::string_view::npos) break;
+        out.append(s.substr(pos, hit - pos));
+        out.append(to);
+        pos = hit + from.size();
+    }
+    out.append(s.substr(pos));
+    return out;
+}
+
+std::string replaceFirst(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out(s);
+    if (from.empty()) return out;
+    auto hit = out.find(from);
+    if (hit != std::string::npos) out.replace(hit, from.size(), to);
+    return out;
+}
+
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
+    if (from.empty()) return std::string(s);
+    std::string out;
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t hit = s.find(from, pos);
+        if (hit == std::string_view::npos) break;
+        out.append(s.substr(pos, hit - pos));
+        out.append(to);
+        pos = hit + from.size();
+    }
+    out.append(s.substr(pos));
+    return out;
+}
+
+std::vector<std::string> isplit(std::string_view s, std::string_view delim) {
+    std::vector<std::string> parts;
+    if (delim.empty()) {
+        parts.emplace_back(s);
+        return parts;
+    }
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t hit = ifind(s, delim, pos);
+        if (hit == std::string_view::npos) break;
+        parts.emplace_back(s.substr(pos, hit - pos));
+        pos = hit + delim.size();
+    }
+    parts.emplace_back(s.substr(pos));
+    return parts;
+}
+
+std::string trim(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+namespace {
+// Normalises a numeric text to the C locale form, or nothing when it is not numeric.
+std::optional<std::string> normalise(std::string_view raw) {
+    std::string s = trim(raw);
+    std::size_t i = 0;
+    std::string out;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) out.push_back(s[i++]);
+    int digits = 0;
+    bool sep = false;
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        if (c >= '0' && c <= '9') {
+            out.push_back(c);
+            ++digits;
+        } else if ((c == '.' || c == ',') && !sep) {
+            sep = true;
+            out.push_back('.');
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        out.push_back('e');
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) out.push_back(s[i++]);
+        int expDigits = 0;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++expDigits) out.push_back(s[i]);
+        if (expDigits == 0) return std::nullopt;
+    }
+    if (i != s.size()) return std::nullopt;
+    return out;
+}
+}  // namespace
+
+bool isNumeric(std::string_view s) { return normalise(s).has_value(); }
+
+std::optional<double> parseNumber(std::string_view s) {
+    auto n = normalise(s);
+    if (!n) return std::nullopt;
+    return std::strtod(n->c_str(), nullptr);
+}
+
+double numberOr0(std::string_view s) { return parseNumber(s).value_or(0.0); }
+
+}  // namespace fw

@@ -1,0 +1,35 @@
+#pragma once
+// ASCII text helpers: the file formats and windows compare names and units without regard to
+// letter case ("Kbps", " fps", " X "), and numeric fields accept what a user types.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fw {
+
+char toLowerAscii(char c);
+std::string toLower(std::string_view s);
+std::string toUpper(std::string_view s);
+bool iequals(std::string_view a, std::string_view b);
+bool istartsWith(std::string_view s, std::string_view prefix);
+// Position of needle in hay from `from`, ignoring ASCII case; npos when absent.
+std::size_t ifind(std::string_view hay, std::string_view needle, std::size_t from = 0);
+// Every occurrence replaced, ignoring ASCII case.
+std::string ireplace(std::string_view s, std::string_view from, std::string_view to);
+// Only the first occurrence, with exact case.
+std::string replaceFirst(std::string_view s, std::string_view from, std::string_view to);
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+// Pieces between delimiters (the delimiter matched ignoring case); an empty text gives one piece.
+std::vector<std::string> isplit(std::string_view s, std::string_view delim);
+std::string trim(std::string_view s);
+
+// The numeric-text rule of the windows' field guards: optional surrounding blanks, optional sign,
+// digits with at most one decimal separator ("." or ","), optional exponent; at least one digit.
+bool isNumeric(std::string_view s);
+// The value of a numeric text, or nothing when the text is not numeric.
+std::optional<double> parseNumber(std::string_view s);
+// A field's text read as a number where an empty or non-numeric field counts as 0.
+double numberOr0(std::string_view s);
+
+}  // namespace fw

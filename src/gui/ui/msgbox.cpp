@@ -1,0 +1,74 @@
+#include "gui/ui/msgbox.h"
+
+#include <QMessageBox>
+
+namespace fw::gui {
+
+namespace {
+struct State {
+    bool testMode = false;
+    std::deque<Answer> answers;
+    std::vector<ShownMessage> shown;
+};
+State& state() {
+    static State s;
+    return s;
+}
+
+Answer defaultAnswer(fw::Buttons b) {
+    return (b == fw::Buttons::Ok || b == fw::Buttons::OkCancel) ? Answer::Ok : Answer::Yes;
+}
+}  // namespace
+
+Answer MsgBox::show(QWidget* parent, const QString& text, const QString& title, fw::Icon icon,
+                    fw::Buttons buttons) {
+    State& s = state();
+    if (s.testMode) {
+        s.shown.push_back({text, title, icon, buttons});
+        if (s.answers.empty()) return defaultAnswer(buttons);
+        Answer a = s.answers.front();
+        s.answers.pop_front();
+        return a;
+    }
+    QMessageBox box(parent);
+    box.setText(text);
+    box.setWindowTitle(title);
+    switch (icon) {
+        case fw::Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case fw::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case fw::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case fw::Icon::Question: box.setIcon(QMessageBox::Question); break;
+        case fw::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    switch (buttons) {
+        case fw::Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case fw::Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case fw::Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case fw::Buttons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        case QMessageBox::Cancel: return Answer::Cancel;
+        default: return Answer::Ok;
+    }
+}
+
+Answer MsgBox::show(QWidget* parent, const fw::Message& m, const QString& caption) {
+    QString title = m.title.empty() ? caption : QString::fromStdString(m.title);
+    return show(parent, QString::fromStdString(m.resolve()), title, m.icon, m.buttons);
+}
+
+void MsgBox::showAll(QWidget* parent, const fw::Messages& ms, const QString& caption) {
+    for (const auto& m : ms) show(parent, m, caption);
+}
+
+void MsgBox::setTestMode(bool on) { state().testMode = on; }
+bool MsgBox::testMode() { return state().testMode; }
+void MsgBox::setNextAnswer(Answer a) { state().answers.push_back(a); }
+const std::vector<ShownMessage>& MsgBox::shown() { return state().shown; }
+void MsgBox::clearShown() { state().shown.clear(); }
+
+}  // namespace fw::gui

@@ -1,0 +1,39 @@
+#pragma once
+// Message boxes go through here, so tests can answer them and read what was shown instead of a
+// modal box blocking the run.
+#include <QString>
+#include <QWidget>
+#include <deque>
+#include <vector>
+
+#include "core/common/message.h"
+
+namespace fw::gui {
+
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct ShownMessage {
+    QString text;
+    QString title;
+    fw::Icon icon = fw::Icon::None;
+    fw::Buttons buttons = fw::Buttons::Ok;
+};
+
+class MsgBox {
+public:
+    static Answer show(QWidget* parent, const QString& text, const QString& title, fw::Icon icon,
+                       fw::Buttons buttons = fw::Buttons::Ok);
+    // A core message; an empty title becomes `caption` (usually the window's caption).
+    static Answer show(QWidget* parent, const fw::Message& m, const QString& caption);
+    static void showAll(QWidget* parent, const fw::Messages& ms, const QString& caption);
+
+    // Test hooks: in test mode nothing is shown; each box takes the next queued answer, or the
+    // first button's answer when the queue is empty, and is recorded.
+    static void setTestMode(bool on);
+    static bool testMode();
+    static void setNextAnswer(Answer a);
+    static const std::vector<ShownMessage>& shown();
+    static void clearShown();
+};
+
+}  // namespace fw::gui

@@ -1,0 +1,102 @@
+#include "gui/ui/widgets.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QFileInfo>
+
+#include "core/common/lang.h"
+#include "core/common/text.h"
+#include "gui/ui/msgbox.h"
+
+namespace fw::gui {
+
+QString lang(const char* section, int key) { return QString::fromStdString(fw::LangText(section, key)); }
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+std::string ss(const QString& s) { return s.toStdString(); }
+
+void CheckNumeric(QLineEdit* field) {
+    MsgBox::show(field ? field->window() : nullptr, fw::checkNumericMessage(), QString());
+    if (field && !fw::isNumeric(ss(field->text()))) field->setText(QString());
+}
+
+namespace {
+class InfoWindow : public QWidget {
+public:
+    InfoWindow(QWidget* parent, const QString& caption, const QString& text) : QWidget(parent, Qt::Window) {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setObjectName(QStringLiteral("frmInfo"));
+        setWindowTitle(caption);
+        auto* lay = new QVBoxLayout(this);
+        auto* label = new QLabel(text, this);
+        label->setObjectName(QStringLiteral("lblInfo"));
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::NoTextInteraction);
+        lay->addWidget(label);
+        resize(420, 260);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { close(); }
+};
+}  // namespace
+
+void showInfoWindow(QWidget* parent, const QString& caption, const QString& text) {
+    auto* w = new InfoWindow(parent, caption, text);
+    w->show();
+}
+
+bool openWithAssociatedApp(const QString& pathOrUrl) {
+    QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+QPixmap logoPixmap(int width, int height) {
+    QPixmap pm(width, height);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, width, height);
+    g.setColorAt(0, QColor(0x1d, 0x3b, 0x6e));
+    g.setColorAt(1, QColor(0x3f, 0x8e, 0xc9));
+    p.setBrush(g);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, width, height), height * 0.12, height * 0.12);
+    // A strip of film frames along the top and bottom.
+    p.setBrush(QColor(255, 255, 255, 60));
+    const double hole = height * 0.08;
+    for (double x = hole; x + hole < width; x += hole * 2.2) {
+        p.drawRect(QRectF(x, hole * 0.6, hole, hole));
+        p.drawRect(QRectF(x, height - hole * 1.6, hole, hole));
+    }
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(std::max(8, static_cast<int>(height * 0.32)));
+    p.setFont(f);
+    p.drawText(QRectF(0, 0, width, height), Qt::AlignCenter, QStringLiteral("Framewise"));
+    return pm;
+}
+
+QIcon appIcon() {
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x1d, 0x3b, 0x6e));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(40);
+    p.setFont(f);
+    p.drawText(QRectF(0, 0, 64, 64), Qt::AlignCenter, QStringLiteral("F"));
+    return QIcon(pm);
+}
+
+}  // namespace fw::gui

@@ -1,0 +1,29 @@
+#pragma once
+// Small pieces every window uses: language texts as QStrings, the numeric-field guard, the
+// information window, opening a file with its application, and the program's pictures.
+#include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+namespace fw::gui {
+
+QString lang(const char* section, int key);
+QString qs(const std::string& s);
+std::string ss(const QString& s);
+
+// Shows the numeric-value message; afterwards empties the field when it still is not numeric.
+void CheckNumeric(QLineEdit* field);
+
+// The small modeless information window; a click anywhere on it closes it.
+void showInfoWindow(QWidget* parent, const QString& caption, const QString& text);
+
+// Opens a file or address with the desktop's associated application.
+bool openWithAssociatedApp(const QString& pathOrUrl);
+
+// The program's icon and logo, drawn rather than shipped as picture files.
+QIcon appIcon();
+QPixmap logoPixmap(int width, int height);
+
+}  // namespace fw::gui

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/common/number.h"
+#include "core/common/text.h"
+
+namespace {
+
+struct RoundCase {
+    double x;
+    int decimals;
+    double expected;
+};
+
+TEST(Number, RoundHalfEvenTable) {
+    const RoundCase cases[] = {
+        {2.5, 0, 2},           {3.5, 0, 4},          {-2.5, 0, -2},           {0.125, 2, 0.12},
+        {0.135, 2, 0.14},      {2.675, 2, 2.68},     {1.5449523925781, 3, 1.545}, {3.0899047851562, 3, 3.09},
+        {625653.76, 0, 625654}, {0.21812, 4, 0.2181}, {949.1396, 2, 949.14},   {1e-20, 2, 0},
+        {123456789.0, -2, 123456800}, {0.0, 3, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(fw::roundHalfEven(c.x, c.decimals), c.expected) << c.x << " to " << c.decimals;
+}
+
+TEST(Number, NumberTextShortestAtMost15Digits) {
+    const std::pair<double, const char*> cases[] = {
+        {5400, "5400"},
+        {0.5, "0.5"},
+        {23.9759998321533, "23.9759998321533"},
+        {static_cast<double>(23.976f) * 5400, "129470.399093628"},
+        {1e16, "1E+16"},
+        {1.5e-5, "1.5E-05"},
+        {-0.0, "0"},
+        {84.375, "84.375"},
+        {0.1 + 0.2, "0.3"},
+    };
+    for (const auto& [x, text] : cases) EXPECT_EQ(fw::numberText(x), text);
+    EXPECT_EQ(fw::intFloor(-1.5), -2);
+    EXPECT_EQ(fw::intFloor(949.9), 949);
+}
+
+TEST(Number, FormatPatterns) {
+    struct Case {
+        double x;
+        const char* pattern;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {5, "00", "05"},      {59, "00", "59"},         {1, "0#", "01"},           {100, "0#", "100"},
+        {0, "00##", "00"},    {7, "00##", "07"},        {100, "00##", "100"},      {29.97, "##.000", "29.970"},
+        {0.5, "##.000", "0.500"}, {0.25, ".###", ".25"}, {1.2345, ".###", "1.234"}, {0, ".###", "0"},
+        {5.12345, "00.0000", "05.1234"}, {59.99995, "00.0000", "60.0000"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fw::formatPattern(c.x, c.pattern), c.expected) << c.pattern << " " << c.x;
+}
+
+TEST(Number, IntegerConversionsCheckTheirWidth) {
+    EXPECT_EQ(fw::toInt16(32767.4), 32767);
+    EXPECT_FALSE(fw::toInt16(32767.5));  // rounds to 32768
+    EXPECT_EQ(fw::toInt16(-32768), -32768);
+    EXPECT_EQ(fw::toInt16(80.5), 80);
+    EXPECT_FALSE(fw::toInt32(NAN));
+    EXPECT_FALSE(fw::toInt32(3e9));
+}
+
+TEST(Text, NumericRule) {
+    const std::pair<const char*, bool> cases[] = {
+        {"12", true},   {" 12 ", true}, {"-3.5", true}, {"+.5", true}, {"1,5", true}, {"1e3", true},
+        {"2.5E-2", true}, {"", false},  {" ", false},   {".", false},  {"1.2.3", false}, {"1e", false},
+        {"abc", false}, {"12a", false}, {"--1", false}, {"1 2", false}, {"0x10", false},
+    };
+    for (const auto& [t, numeric] : cases) EXPECT_EQ(fw::isNumeric(t), numeric) << '"' << t << '"';
+    EXPECT_DOUBLE_EQ(*fw::parseNumber("1,5"), 1.5);
+    EXPECT_DOUBLE_EQ(fw::numberOr0("x"), 0.0);
+}
+
+TEST(Text, CaseInsensitiveHelpers) {
+    EXPECT_EQ(fw::ifind("720 x 576", " X "), 3u);
+    EXPECT_EQ(fw::ireplace("23.976 FPS", " fps", ""), "23.976");
+    EXPECT_EQ(fw::ireplace("128 kbps Kbps", "KBPS", "!"), "128 ! !");
+    EXPECT_EQ(fw::replaceFirst("700 MB MB", "MB", ""), "700  MB");
+    EXPECT_EQ(fw::replaceFirst("700 mb", "MB", ""), "700 mb");  // exact case only
+    auto parts = fw::isplit("1024 x 576@0.2", " X ");
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[1], "576@0.2");
+    EXPECT_EQ(fw::isplit("", ",").size(), 1u);
+    EXPECT_EQ(fw::trim("\t a b  "), "a b");
+}
+
+}  // namespace
