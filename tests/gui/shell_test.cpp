@@ -1,0 +1,151 @@
+// The main window, the preferences dialog and the bitrate calculator, driven as a user would.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+
+#include "core/common/ini.h"
+#include "core/common/lang.h"
+#include "gui/bitrate/frmbitratecalc.h"
+#include "gui/shell/preferences.h"
+#include "gui/shell/splash.h"
+#include "gui_test_env.h"
+
+using fw::gui::MsgBox;
+using fw::test::child;
+using fw::test::GuiEnv;
+
+class ShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void menuHasEveryEntryAndEnglishCaptions() {
+        GuiEnv env;
+        auto* m = env.main.get();
+        QCOMPARE(m->windowTitle(), QStringLiteral("Framewise v. 3.6.2"));
+        QCOMPARE(m->action("calc")->text(), QStringLiteral("Bitrate calculator"));
+        QCOMPARE(m->action("calc")->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
+        QCOMPARE(m->action("shutdown")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F4")));
+        QCOMPARE(m->action("file")->text(), QStringLiteral("File"));  // no key: design caption
+        QVERIFY(m->action("calc")->isEnabled());
+        QVERIFY(!m->action("avidet")->isEnabled());  // its window is not there yet
+        QVERIFY(m->action("avidet")->isVisible());
+        // Five menus in their order.
+        QStringList tops;
+        for (QAction* a : m->menuBar()->actions()) tops << a->objectName();
+        QCOMPARE(tops, (QStringList{"file", "edit", "calculate", "tools", "info"}));
+        QVERIFY(m->statusText().contains(QStringLiteral(" b ")));
+    }
+
+    void toolOpensOnceHoweverOftenChosen() {
+        GuiEnv env;
+        env.main->action("calc")->trigger();
+        env.main->action("calc")->trigger();
+        env.main->action("calc")->trigger();
+        auto windows = QApplication::topLevelWidgets();
+        int calcs = 0;
+        for (auto* w : windows)
+            if (w->objectName() == QLatin1String("frmbitratecalc") && w->isVisible()) ++calcs;
+        QCOMPARE(calcs, 1);
+        QVERIFY(env.main->findTool("calc"));
+    }
+
+    void preferencesSwitchTheMenuToItalianAtOnce() {
+        GuiEnv env;
+        env.main->action("calc")->trigger();
+        auto* calc = env.main->tool<fw::gui::frmbitratecalc>("calc");
+        const QString before = child<QPushButton>(calc, "calcola")->text();
+
+        env.main->action("preferences")->trigger();
+        auto* prefs = env.main->tool<fw::gui::frmlanguage>("preferences");
+        QVERIFY(prefs);
+        QVERIFY(prefs->option(1)->isChecked());  // English
+        QVERIFY(!prefs->option(2)->isEnabled());
+        prefs->option(0)->click();
+        child<QPushButton>(prefs, "cmdSave")->click();
+        QCOMPARE(env.main->action("calc")->text(), QStringLiteral("Calcolo bitrate"));
+        QCOMPARE(env.main->action("edit")->text(), QStringLiteral("Modifica"));
+        QCOMPARE(QString::fromStdString(fw::ReadIni(env.home->settings(), "Preferences", "Language", "")),
+                 QStringLiteral("ita"));
+        // A window already open keeps its texts.
+        QCOMPARE(child<QPushButton>(calc, "calcola")->text(), before);
+    }
+
+    void preferencesWithUnknownLanguageSelectNothing() {
+        GuiEnv env;
+        fw::globals().Language = "0";
+        fw::gui::frmlanguage prefs;
+        for (int i = 0; i < 4; ++i) QVERIFY(!prefs.option(i)->isChecked());
+        prefs.cmdSave_Click();
+        QCOMPARE(fw::ReadIni(env.home->settings(), "Preferences", "Language", ""), std::string("0"));
+
+        fw::globals().Language = "spa";  // a disabled option is still selected when the file says so
+        fw::gui::frmlanguage spa;
+        QVERIFY(spa.option(2)->isChecked());
+    }
+
+    void startupUpdateCheckAsksForAConnectionOnlyWhenWanted() {
+        {
+            int asked = 0;
+            GuiEnv env(false, &asked);
+            QCOMPARE(asked, 0);
+            QVERIFY(MsgBox::shown().empty());
+        }
+        {
+            fw::test::TempHome home;
+            fw::WriteIni(home.settings(), "Preferences", "CheckUpdates", "1");
+            MsgBox::setTestMode(true);
+            MsgBox::clearShown();
+            int asked = 0;
+            fw::gui::frmMain main(std::make_unique<fw::test::FakeConnection>(false, &asked));
+            fw::gui::frmSplash splash(&main);  // the check runs while the splash loads
+            QCOMPARE(asked, 1);
+            QCOMPARE(MsgBox::shown().size(), size_t(1));
+            QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("you're not connected to the internet!"));
+            QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("Framewise"));
+            QVERIFY(!main.isVisible());
+            QTest::keyClick(&splash, Qt::Key_Space);
+            QVERIFY(main.isVisible());
+        }
+    }
+
+    void closingStoresPlacementUnlessMinimised() {
+        GuiEnv env;
+        QSettings store(QStringLiteral("Framewise"), QStringLiteral("Framewise"));
+        store.clear();
+        env.main->show();
+        env.main->action("calc")->trigger();
+        QPointer<QWidget> calc = env.main->findTool("calc");
+        env.main->close();
+        QVERIFY(calc.isNull() || !calc->isVisible());
+        store.sync();
+        QVERIFY(store.contains(QStringLiteral("Settings/MainWidth")));
+        QVERIFY(store.value(QStringLiteral("Settings/MainWidth")).toInt() > 0);
+
+        GuiEnv env2;
+        store.clear();
+        store.sync();
+        env2.main->showMinimized();
+        env2.main->setWindowState(Qt::WindowMinimized);
+        env2.main->close();
+        QSettings again(QStringLiteral("Framewise"), QStringLiteral("Framewise"));
+        QVERIFY(!again.contains(QStringLiteral("Settings/MainLeft")));
+    }
+
+    void sysinfoShowsTheSystemText() {
+        GuiEnv env;
+        env.main->action("sysinfo")->trigger();
+        QCOMPARE(MsgBox::shown().size(), size_t(1));
+        QVERIFY(MsgBox::shown()[0].title.contains(QStringLiteral("Framewise 3.6 System Info Window")));
+        QVERIFY(MsgBox::shown()[0].text.startsWith(QStringLiteral("OS Information:\n") + env.main->statusText()));
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"
