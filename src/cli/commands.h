@@ -9,6 +9,8 @@ namespace fw::cli {
 using Argv = std::vector<std::string>;
 
 int runBitrate(const Argv& args);
+int runCodecs(const Argv& args);
+int runResize(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

@@ -24,6 +24,11 @@ void printHelp() {
         "            [--audio-kbps N | --audio-file PATH]  [--codec NAME]  [--vbr]\n"
         "            [--interleave N [--interleave-ms]]  [--profile divx3|divx3fm|divx4|divx5]\n"
         "            [--frame-overhead]  [--resolution WxH]  [--json]\n"
+        "  codecs    the codec databases\n"
+        "            fourcc CODE | audio TAG | list fourcc|audio  [--json]\n"
+        "  resize    a frame size that keeps the aspect ratio\n"
+        "            [--source WxH] (--width N | --height N | --width-percent P | --height-percent P)\n"
+        "            [--keep-ar AW:AH] [--no-ar] [--mod MWxMH] [--json]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -62,6 +67,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     if (cmd == "bitrate") return fw::cli::runBitrate(rest);
+    if (cmd == "codecs") return fw::cli::runCodecs(rest);
+    if (cmd == "resize") return fw::cli::runResize(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

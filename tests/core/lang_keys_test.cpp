@@ -57,4 +57,18 @@ TEST(LanguageFiles, HoldEveryTextTheCodeLooksUp) {
     }
 }
 
+TEST(LanguageFiles, NoTextIsLongerThanAReadReturns) {
+    for (const char* code : {"eng", "ita"}) {
+        std::istringstream in(fw::test::readFile(fw::test::sourceDir() + "/lang/" + code + ".ini"));
+        std::string line;
+        while (std::getline(in, line)) {
+            auto eq = line.find('=');
+            if (eq == std::string::npos || line[0] == ';') continue;
+            std::size_t chars = 0;
+            for (char c : line.substr(eq + 1)) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            EXPECT_LE(chars, fw::kIniValueMax) << code << ".ini: " << line.substr(0, 40);
+        }
+    }
+}
+
 }  // namespace

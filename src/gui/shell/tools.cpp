@@ -1,6 +1,8 @@
 #include "gui/shell/tools.h"
 
 #include "gui/bitrate/frmbitratecalc.h"
+#include "gui/codecdb/codec_windows.h"
+#include "gui/resize/frmResize.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/preferences.h"
 
@@ -9,6 +11,12 @@ namespace fw::gui {
 void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("preferences"), [] { return new frmlanguage; });
     main.registerTool(QStringLiteral("calc"), [] { return new frmbitratecalc; });
+    main.registerTool(QStringLiteral("resizer"), [] { return new frmResize; });
+    main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
+    main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });
+    main.registerTool(QStringLiteral("databupd"), [] { return new database_updater; });
+    main.registerTool(QStringLiteral("Fourcc_updater"), [] { return new CodecEditor(fw::codecdb::Table::Video); });
+    main.registerTool(QStringLiteral("Audio_codec_updater"), [] { return new CodecEditor(fw::codecdb::Table::Audio); });
 }
 
 }  // namespace fw::gui

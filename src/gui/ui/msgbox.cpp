@@ -1,5 +1,6 @@
 #include "gui/ui/msgbox.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace fw::gui {
@@ -9,6 +10,8 @@ struct State {
     bool testMode = false;
     std::deque<Answer> answers;
     std::vector<ShownMessage> shown;
+    std::deque<QString> texts;
+    std::vector<ShownMessage> inputs;
 };
 State& state() {
     static State s;
@@ -69,6 +72,26 @@ void MsgBox::setTestMode(bool on) { state().testMode = on; }
 bool MsgBox::testMode() { return state().testMode; }
 void MsgBox::setNextAnswer(Answer a) { state().answers.push_back(a); }
 const std::vector<ShownMessage>& MsgBox::shown() { return state().shown; }
-void MsgBox::clearShown() { state().shown.clear(); }
+void MsgBox::clearShown() {
+    state().shown.clear();
+    state().inputs.clear();
+}
+
+QString InputBox::ask(QWidget* parent, const QString& prompt, const QString& title, const QString& initial) {
+    State& s = state();
+    if (s.testMode) {
+        s.inputs.push_back({prompt, title, fw::Icon::None, fw::Buttons::OkCancel});
+        if (s.texts.empty()) return QString();
+        QString t = s.texts.front();
+        s.texts.pop_front();
+        return t;
+    }
+    bool ok = false;
+    QString t = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, initial, &ok);
+    return ok ? t : QString();
+}
+
+void InputBox::setNextText(const QString& text) { state().texts.push_back(text); }
+const std::vector<ShownMessage>& InputBox::shown() { return state().inputs; }
 
 }  // namespace fw::gui

@@ -36,4 +36,13 @@ public:
     static void clearShown();
 };
 
+// The input box (a prompt and one line of text), with the same test hooks: in test mode the next
+// queued text is the answer ("" = cancelled).
+class InputBox {
+public:
+    static QString ask(QWidget* parent, const QString& prompt, const QString& title, const QString& initial = {});
+    static void setNextText(const QString& text);
+    static const std::vector<ShownMessage>& shown();
+};
+
 }  // namespace fw::gui

@@ -1,0 +1,213 @@
+#include "core/codecdb/codec_db.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "core/common/paths.h"
+
+namespace fw::codecdb {
+
+namespace {
+
+struct TableSpec {
+    const char* select;  // one row by key
+    const char* list;
+    const char* count;
+    const char* insert;
+    const char* update;
+    const char* remove;
+    std::array<int, 6> column;  // field index -> column index of select *; -1 when unused
+};
+
+const TableSpec kVideo = {
+    "select * from lista_completa where fourcc=?1",
+    "select fourcc from Lista_completa ORDER BY fourcc",
+    "select count(*) from lista_completa",
+    "insert into lista_completa (fourcc, codec, produttore, registrato, descrizione, \"where to find\") "
+    "values (?1, ?2, ?3, ?4, ?5, ?6)",
+    "update lista_completa set fourcc=?1, codec=?2, produttore=?3, registrato=?4, descrizione=?5, "
+    "\"where to find\"=?6 where fourcc=?7",
+    "delete from lista_completa where fourcc=?1",
+    {0, 1, 2, 3, 4, 5},
+};
+
+const TableSpec kAudio = {
+    "select * from audio_codec where identificatore=?1",
+    "select identificatore from audio_codec ORDER BY identificatore",
+    "select count(*) from audio_codec",
+    "insert into audio_codec (identificatore, codec, produttore, descrizione, reperibile) "
+    "values (?1, ?2, ?3, ?5, ?6)",
+    "update audio_codec set identificatore=?1, codec=?2, produttore=?3, descrizione=?5, reperibile=?6 "
+    "where identificatore=?7",
+    "delete from audio_codec where identificatore=?1",
+    {0, 1, 2, -1, 3, 4},
+};
+
+const TableSpec& spec(Table t) { return t == Table::Video ? kVideo : kAudio; }
+
+// Statements are prepared per call: the windows open the database per operation, and a call
+// costs microseconds.
+class Stmt {
+public:
+    Stmt(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr); }
+    ~Stmt() { sqlite3_finalize(m_s); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    bool ok() const { return m_s != nullptr; }
+    void bind(int i, const std::string& v) { sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT); }
+    int step() { return sqlite3_step(m_s); }
+    std::string text(int col) const {
+        auto p = sqlite3_column_text(m_s, col);
+        return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(m_s, col))) : std::string();
+    }
+    long long integer(int col) const { return sqlite3_column_int64(m_s, col); }
+
+private:
+    sqlite3_stmt* m_s = nullptr;
+};
+
+const char* kSchema =
+    "create table if not exists lista_completa (fourcc text primary key not null, codec text, produttore text, "
+    "registrato text, descrizione text, \"where to find\" text);"
+    "create table if not exists audio_codec (identificatore text primary key not null, codec text, "
+    "produttore text, descrizione text, reperibile text);";
+
+DbResult failure(int key) {
+    DbResult r;
+    r.ok = false;
+    r.messages.push_back(Message::lang("DatabaseUpdaterMsgBox", key, Icon::Exclamation));
+    return r;
+}
+
+void bindRecord(Stmt& s, const CodecRecord& r) {
+    for (int i = 0; i < 6; ++i) s.bind(i + 1, r.fields[static_cast<std::size_t>(i)]);
+}
+
+}  // namespace
+
+std::string CodecDb::defaultPath() { return paths().userDataDir + "/codecs.sqlite"; }
+std::string CodecDb::seedPath() { return paths().shippedDataDir + "/codecs.sql"; }
+
+bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std::string* error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(path, ec)) return true;
+    // Built under a temporary name and renamed, so a half-made database is never taken for done.
+    std::string tmp = path + ".new." + std::to_string(::getpid());
+    fs::remove(tmp, ec);
+    sqlite3* db = nullptr;
+    auto fail = [&](const std::string& why) {
+        if (db) sqlite3_close(db);
+        fs::remove(tmp, ec);
+        if (error) *error = why;
+        return false;
+    };
+    if (sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return fail("cannot create " + tmp);
+    std::ifstream in(seedSqlPath, std::ios::binary);
+    std::ostringstream ss;
+    if (in) ss << in.rdbuf();
+    std::string script = "begin;" + std::string(kSchema) + ss.str() + ";commit;";
+    char* msg = nullptr;
+    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
+        std::string why = msg ? msg : "seed failed";
+        sqlite3_free(msg);
+        return fail(why);
+    }
+    sqlite3_close(db);
+    db = nullptr;
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) return fail("cannot rename " + tmp);
+    return true;
+}
+
+CodecDb::CodecDb(std::string path) {
+    if (!ensureDatabase(path, seedPath(), &m_error)) return;
+    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        m_error = m_db ? sqlite3_errmsg(m_db) : "cannot open the codec database";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+}
+
+CodecDb::~CodecDb() {
+    if (m_db) sqlite3_close(m_db);
+}
+
+std::optional<CodecRecord> CodecDb::find(Table t, const std::string& key) const {
+    if (!m_db) return std::nullopt;
+    const TableSpec& sp = spec(t);
+    Stmt s(m_db, sp.select);
+    if (!s.ok()) return std::nullopt;
+    s.bind(1, key);
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    CodecRecord r;
+    for (std::size_t i = 0; i < 6; ++i)
+        if (sp.column[i] >= 0) r.fields[i] = s.text(sp.column[i]);
+    return r;
+}
+
+std::vector<std::string> CodecDb::keys(Table t) const {
+    std::vector<std::string> out;
+    if (!m_db) return out;
+    Stmt s(m_db, spec(t).list);
+    while (s.ok() && s.step() == SQLITE_ROW) out.push_back(s.text(0));
+    return out;
+}
+
+long long CodecDb::count(Table t) const {
+    if (!m_db) return 0;
+    Stmt s(m_db, spec(t).count);
+    if (!s.ok() || s.step() != SQLITE_ROW) return 0;
+    return s.integer(0);
+}
+
+DbResult CodecDb::insert(Table t, const CodecRecord& r) {
+    if (!m_db) return failure(6);
+    if (r.key().empty()) return failure(5);
+    if (find(t, r.key())) return failure(4);
+    Stmt s(m_db, spec(t).insert);
+    if (!s.ok()) return failure(6);
+    bindRecord(s, r);
+    if (s.step() != SQLITE_DONE) return failure(6);
+    return {};
+}
+
+DbResult CodecDb::update(Table t, const std::string& oldKey, const CodecRecord& r) {
+    if (!m_db) return failure(6);
+    if (r.key().empty()) return failure(5);
+    if (r.key() != oldKey && find(t, r.key())) return failure(4);
+    Stmt s(m_db, spec(t).update);
+    if (!s.ok()) return failure(6);
+    bindRecord(s, r);
+    s.bind(7, oldKey);
+    if (s.step() != SQLITE_DONE) return failure(6);
+    return {};
+}
+
+DbResult CodecDb::remove(Table t, const std::string& key) {
+    if (!m_db) return failure(6);
+    Stmt s(m_db, spec(t).remove);
+    if (!s.ok()) return failure(6);
+    s.bind(1, key);
+    if (s.step() != SQLITE_DONE) return failure(6);
+    return {};
+}
+
+std::optional<CodecRecord> check_video(const std::string& fourcc) { return CodecDb().find(Table::Video, fourcc); }
+std::optional<CodecRecord> check_audio(const std::string& identificatore) {
+    return CodecDb().find(Table::Audio, identificatore);
+}
+
+Message notFoundMessage(Table t) {
+    return t == Table::Video ? Message::lang("DatabaseUpdaterMsgBox", 2, Icon::Exclamation)
+                             : Message::lang("DatabaseUpdaterMsgBox", 1, Icon::Information);
+}
+
+}  // namespace fw::codecdb

@@ -1,0 +1,50 @@
+#pragma once
+// The resolution calculator window; its arithmetic and label texts live in fw::resize::ResizeCalc.
+#include <QWidget>
+#include <array>
+
+#include "core/resize/resize_calc.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace fw::gui {
+
+class frmResize : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmResize(QWidget* parent = nullptr);
+
+    void cmdImport0_Click();
+    void esci_Click();
+    QString infoPath() const { return m_infoPath; }
+    const fw::resize::ResizeCalc& calc() const { return m_calc; }
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* ev) override;
+
+private:
+    void buildUi();
+    void readControls();
+    void writeControls();
+    void onSourceChanged();
+    void onTargetChanged(bool percent);
+    void onModeChanged();
+    void onCheckToggled();
+
+    fw::resize::ResizeCalc m_calc;
+    bool m_updating = false;
+    QString m_infoPath;
+
+    std::array<QLineEdit*, 2> Text1{}, Text2{}, Text3{}, Text4{}, Text5{};
+    std::array<QRadioButton*, 2> Option3{}, Option1{}, Option2{};
+    std::array<QRadioButton*, 19> Option4{};
+    std::array<QCheckBox*, 2> Check1{};
+    std::array<QLabel*, 5> Label1{};
+    std::array<QPushButton*, 2> cmdImport{};
+};
+
+}  // namespace fw::gui

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/codecdb/codec_db.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using fw::codecdb::CodecDb;
+using fw::codecdb::CodecRecord;
+using fw::codecdb::Table;
+
+TEST(CodecDb, FirstUseSeedsBothTables) {
+    fw::test::TempHome home;
+    CodecDb db;
+    ASSERT_TRUE(db.isOpen()) << db.error();
+    EXPECT_GT(db.count(Table::Video), 300);
+    EXPECT_GT(db.count(Table::Audio), 40);
+    const std::pair<const char*, const char*> video[] = {
+        {"XVID", "XviD MPEG-4 Advanced Simple Profile"}, {"DX50", "DivX 5 MPEG-4 Advanced Simple Profile"},
+        {"DIV3", "DivX ;-) MPEG-4 v3 Low Motion"},       {"MP43", "Microsoft MPEG-4 v3"},
+        {"DIB ", "Uncompressed RGB (device-independent bitmap)"},
+    };
+    for (auto [code, name] : video) {
+        auto r = fw::codecdb::check_video(code);
+        ASSERT_TRUE(r) << code;
+        EXPECT_EQ(r->codec(), name);
+    }
+    EXPECT_EQ(fw::codecdb::check_audio("85")->codec(), "MPEG-1 Audio Layer 3 (MP3)");
+    EXPECT_EQ(fw::codecdb::check_audio("8192")->codec(), "AC-3 (Dolby Digital)");
+    EXPECT_EQ(fw::codecdb::check_audio("26447")->codec(), "Ogg Vorbis (mode 1)");
+    // FourCCs compare exactly: a lower-case code is another code.
+    EXPECT_FALSE(db.find(Table::Video, "xViD"));
+}
+
+TEST(CodecDb, KeysHoldingSqlAreJustCodesNotFound) {
+    fw::test::TempHome home;
+    CodecDb db;
+    const long long before = db.count(Table::Video);
+    for (const char* k : {"X'Y", "' or '1'='1", "'; drop table lista_completa; --", "\"", ""})
+        EXPECT_FALSE(db.find(Table::Video, k)) << k;
+    EXPECT_FALSE(db.find(Table::Audio, "85' or 1=1 --"));
+    EXPECT_EQ(db.count(Table::Video), before);
+}
+
+TEST(CodecDb, EditsSurviveReopeningAndTheSeedNeverOverwrites) {
+    fw::test::TempHome home;
+    {
+        CodecDb db;
+        CodecRecord r{{"FWX1", "Framewise test", "Us", "No", "A code of our own", ""}};
+        ASSERT_TRUE(db.insert(Table::Video, r).ok);
+        EXPECT_FALSE(db.insert(Table::Video, r).ok);  // the key is taken
+        CodecRecord empty;
+        auto res = db.insert(Table::Video, empty);
+        ASSERT_FALSE(res.ok);
+        EXPECT_EQ(res.messages[0].text.key, 5);
+        r.fields[1] = "Renamed";
+        ASSERT_TRUE(db.update(Table::Video, "FWX1", r).ok);
+        ASSERT_TRUE(db.remove(Table::Video, "XVID").ok);
+        CodecRecord a{{"64999", "Audio of ours", "Us", "", "Test", "here"}};
+        ASSERT_TRUE(db.insert(Table::Audio, a).ok);
+    }
+    CodecDb again;  // a new session: the file is there, nothing is re-seeded
+    EXPECT_EQ(again.find(Table::Video, "FWX1")->codec(), "Renamed");
+    EXPECT_FALSE(again.find(Table::Video, "XVID"));
+    auto a = again.find(Table::Audio, "64999");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->fields[5], "here");
+    EXPECT_EQ(a->fields[3], "");
+}
+
+TEST(CodecDb, ListsInTheEditorsOrder) {
+    fw::test::TempHome home;
+    CodecDb db;
+    auto audio = db.keys(Table::Audio);
+    ASSERT_GT(audio.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(audio.begin(), audio.end()));  // text order: "1", "10", "2"...
+    auto video = db.keys(Table::Video);
+    EXPECT_TRUE(std::is_sorted(video.begin(), video.end()));
+    EXPECT_EQ(static_cast<long long>(video.size()), db.count(Table::Video));
+}
+
+TEST(CodecDb, MissingSeedGivesEmptyTablesAndAnUnwritableFolderAnError) {
+    fw::test::TempHome home;
+    std::string path = home.path("empty.sqlite");
+    ASSERT_TRUE(fw::codecdb::ensureDatabase(path, home.path("no-seed.sql")));
+    CodecDb db(path);
+    EXPECT_TRUE(db.isOpen());
+    EXPECT_EQ(db.count(Table::Video), 0);
+    std::string err;
+    EXPECT_FALSE(fw::codecdb::ensureDatabase(home.path("no/dir/x.sqlite"), CodecDb::seedPath(), &err));
+    EXPECT_FALSE(err.empty());
+    CodecDb broken(home.path("no/dir/x.sqlite"));
+    EXPECT_FALSE(broken.isOpen());
+    EXPECT_FALSE(broken.find(Table::Video, "XVID"));
+}
+
+}  // namespace
