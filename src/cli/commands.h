@@ -11,6 +11,7 @@ using Argv = std::vector<std::string>;
 int runBitrate(const Argv& args);
 int runCodecs(const Argv& args);
 int runResize(const Argv& args);
+int runInspect(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

@@ -29,6 +29,8 @@ void printHelp() {
         "  resize    a frame size that keeps the aspect ratio\n"
         "            [--source WxH] (--width N | --height N | --width-percent P | --height-percent P)\n"
         "            [--keep-ar AW:AH] [--no-ar] [--mod MWxMH] [--json]\n"
+        "  inspect   streams, codecs, bitrates, key frames and tags of AVI and OGM files\n"
+        "            FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
     if (cmd == "bitrate") return fw::cli::runBitrate(rest);
     if (cmd == "codecs") return fw::cli::runCodecs(rest);
     if (cmd == "resize") return fw::cli::runResize(rest);
+    if (cmd == "inspect") return fw::cli::runInspect(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

@@ -4,13 +4,11 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
-#include <fcntl.h>
-#include <sys/stat.h>
+
+#include "core/common/atomic_file.h"
 
 namespace fw {
 
@@ -89,40 +87,9 @@ bool WriteIni(const std::string& path, const std::string& section, const std::st
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    // Keep the permissions of the file being replaced, or the usual ones for a new file.
-    struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) std::remove(tmpl.c_str());
-    return ok;
+    AtomicFileWriter out(path);
+    out.write(bytes.data(), bytes.size());
+    return out.commit();
 }
 
 }  // namespace fw

@@ -1,0 +1,140 @@
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "core/avi/inspector.h"
+#include "core/common/number.h"
+#include "core/common/text.h"
+
+namespace fw::cli {
+
+using fw::avi::InspectorResult;
+
+namespace {
+
+void dateAndTime(std::string& date, std::string& time) {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char d[32], h[32];
+    std::strftime(d, sizeof d, "%Y-%m-%d", &tm);
+    std::strftime(h, sizeof h, "%H:%M:%S", &tm);
+    date = d;
+    time = h;
+}
+
+void writeJson(Json& j, const InspectorResult& r) {
+    const auto& info = r.info;
+    j.beginObject().field("file", r.path);
+    if (!r.ok) {
+        j.field("error", r.messages.empty() ? std::string("cannot be read") : r.messages.front().resolve());
+        j.endObject();
+        return;
+    }
+    j.field("format", r.isOgm ? "OGM" : "AVI")
+        .field("complete", !info.truncated)
+        .field("missing_mb", info.missingMB)
+        .field("width", info.avih.dwWidth)
+        .field("height", info.avih.dwHeight)
+        .field("microsec_per_frame", info.avih.dwMicroSecPerFrame)
+        .field("fps", roundHalfEven(r.fps, 3))
+        .field("total_frames", r.isOgm ? static_cast<long long>(r.oggFrames) : static_cast<long long>(info.avih.dwTotalFrames))
+        .field("streams", static_cast<int>(info.avih.dwStreams))
+        .field("duration_s", info.duration);
+    j.key("video").beginObject();
+    if (!r.isOgm) j.field("handler", info.videoHeader ? info.videoHeader->fccHandler : "");
+    j.field("compression", r.isOgm ? r.fields[2].text : (info.videoFormat ? info.videoFormat->biCompression : ""))
+        .field("codec", r.codecName);
+    j.key("bit_depth");
+    if (info.videoFormat) j.value(static_cast<int>(info.videoFormat->biBitCount));
+    else j.null();
+    j.field("bitrate_kbps", roundHalfEven(info.videoBitrate, 3)).field("decoder_installed", r.decoderInstalled).endObject();
+    j.key("audio").beginArray();
+    for (const auto& a : r.audio) {
+        j.beginObject().field("type", a.type).field("format_tag", a.formatTag).field("codec", a.codec).field("cbr", a.cbr)
+            .field("kbps", a.kbps).field("channels", a.channels).field("sample_rate", a.sampleRate).field("size_mb", a.sizeMB);
+        j.key("preload_ms");
+        if (a.preloadMs) j.value(*a.preloadMs);
+        else j.null();
+        j.endObject();
+    }
+    j.endArray();
+    j.key("flags").beginObject();
+    for (std::size_t i = 0; i < 6; ++i) j.field(toLower(fw::avi::kFlagNames[i] + 5), r.flags[i]);
+    j.endObject();
+    j.field("opendml", info.openDml).field("opendml_frames", info.odmlTotalFrames)
+        .field("movi_mb", roundHalfEven(info.moviSize / 1048576.0, 2));
+    j.key("key_frames");
+    if (info.indexRead) j.value(static_cast<long long>(info.keyFrames));
+    else j.null();
+    j.key("key_frame_percent");
+    if (info.indexRead && info.avih.dwTotalFrames) j.value(roundHalfEven(double(info.keyFrames * 100) / info.avih.dwTotalFrames, 2));
+    else j.null();
+    j.key("overhead_bytes");
+    if (info.indexRead) j.value(static_cast<long long>(info.overheadBytes));
+    else j.null();
+    j.key("info").beginObject();
+    for (std::size_t i = 0; i < fw::avi::kTagCount; ++i)
+        if (!r.tags[i].empty()) j.field(r.tagCaptions[i], r.tags[i]);
+    j.endObject();
+    j.key("chunks").beginArray();
+    for (const auto& c : r.chunks) j.beginObject().field("id", c.id).field("size", static_cast<long long>(c.size)).field("content", c.content).endObject();
+    j.endArray();
+    j.stringArray("warnings", r.warnings);
+    j.key("fields").beginObject();
+    for (std::size_t i = 0; i < fw::avi::kFieldCount; ++i)
+        if (!r.fields[i].text.empty()) j.field(std::to_string(i), r.fields[i].text);
+    j.endObject().endObject();
+}
+
+}  // namespace
+
+int runInspect(const Argv& argv) {
+    Args a(argv, {"report", "save-header", "kb"}, {"json"});
+    if (!a.ok()) return fail(a.error(), 2);
+    const auto& files = a.positionals();
+    if (files.empty()) return fail("usage: inspect FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]", 2);
+    if (a.has("save-header") && files.size() != 1) return fail("--save-header takes exactly one input file", 2);
+    if (a.has("kb") && !a.has("save-header")) return fail("--kb goes with --save-header", 2);
+
+    std::string date, time;
+    dateAndTime(date, time);
+    int status = 0;
+    Json j;
+    if (files.size() > 1) j.beginArray();
+    for (const auto& f : files) {
+        InspectorResult r = fw::avi::inspect(f);
+        if (!r.ok) {
+            status = 1;
+            for (const auto& m : r.messages) std::fprintf(stderr, "framewise-cli: %s: %s\n", f.c_str(), m.resolve().c_str());
+            if (r.messages.empty()) std::fprintf(stderr, "framewise-cli: %s: cannot be read\n", f.c_str());
+        }
+        for (const auto& w : r.warnings) std::fprintf(stderr, "framewise-cli: %s: %s\n", f.c_str(), w.c_str());
+        if (a.has("json")) writeJson(j, r);
+        std::string report = r.ok ? fw::avi::buildReport(r, date, time) : std::string();
+        if (!a.has("json") && r.ok) std::fputs(report.c_str(), stdout);
+        if (auto out = a.get("report"); out && r.ok && !fw::avi::appendReport(*out, report)) {
+            status = 1;
+            std::fprintf(stderr, "framewise-cli: cannot write the report %s\n", out->c_str());
+        }
+        if (auto out = a.get("save-header"); out && r.ok) {
+            std::int64_t bytes = fw::avi::proposedHeaderSize(r);
+            if (auto kb = a.get("kb")) {
+                auto v = parseNumber(*kb);
+                if (!v || *v <= 0) return failWith(Message::lang("SaveHeaderMsgBox", 1));
+                bytes = static_cast<std::int64_t>(std::llround(*v * 1024));
+            }
+            std::string err;
+            if (!fw::avi::saveHeader(f, *out, bytes, &err)) return fail(err);
+        }
+    }
+    if (files.size() > 1) j.endArray();
+    if (a.has("json")) std::printf("%s\n", j.str().c_str());
+    return status;
+}
+
+}  // namespace fw::cli

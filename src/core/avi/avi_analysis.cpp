@@ -1,0 +1,246 @@
+// The analysis after the walk: codec names, the numbered field texts and their colours, the
+// duration, bitrates, audio sizes and the index figures.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <cmath>
+#include <cstring>
+
+#include "core/avi/avi_internal.h"
+#include "core/codecdb/codec_db.h"
+#include "core/common/lang.h"
+#include "core/common/number.h"
+#include "core/common/text.h"
+#include "core/resize/resize_calc.h"
+
+namespace fw::avi {
+
+namespace {
+
+// Index entries are read in blocks of this many bytes: one read per block, not per entry, and
+// memory stays bounded whatever the index size.
+constexpr std::size_t kIndexBlock = 4 * 1024 * 1024;
+
+void Readidx1(FileSource& src, AviFileInfo& info, InspectorResult& r, Walk& walk, Progress& progress) {
+    const std::int64_t pos = *info.indexPos;
+    auto sizeField = src.i32(pos + 4);
+    if (!sizeField) return walk.warn("The index the header announces is missing.");
+    const std::int64_t size = std::max<std::int32_t>(*sizeField, 0);
+    // A chunk after the index (padding some writers add) is listed; the end of the file is no fault.
+    if (auto b = src.read(pos + size + 8, 8)) walk.listChunk(*ChunkHeader::parse(*b), pos + size + 8);
+    // Entries that the file does not hold are not read.
+    std::int64_t entries = size / 16;
+    const std::int64_t available = std::max<std::int64_t>(0, (info.fileLength - (pos + 8)) / 16);
+    if (entries > available) {
+        walk.warn("The index is cut short by the end of the file.");
+        entries = available;
+    }
+    std::int64_t done = 0;
+    std::int64_t at = pos + 8;
+    while (done < entries) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(entries - done, kIndexBlock / 16)) * 16;
+        auto block = src.readUpTo(at, want);
+        const std::size_t n = block.size() / 16;
+        if (n == 0) break;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint8_t* e = block.data() + i * 16;
+            std::uint32_t flags, length;
+            std::memcpy(&flags, e + 4, 4);
+            std::memcpy(&length, e + 12, 4);
+            const bool video = toLowerAscii(static_cast<char>(e[2])) == 'd' && toLowerAscii(static_cast<char>(e[3])) == 'c';
+            if (video) {
+                if (flags & AVIIF_KEYFRAME) ++info.keyFrames;
+                info.videoBytes += length;
+            } else {
+                info.otherBytes += length;
+            }
+        }
+        done += static_cast<std::int64_t>(n);
+        at += static_cast<std::int64_t>(n) * 16;
+        if (!progress.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(entries))) {
+            walk.warn("The index reading was stopped.");
+            return;
+        }
+    }
+    info.indexRead = true;
+    info.videoBitrate = info.duration > 0 ? double(info.videoBytes) / info.duration / 1000 * 8 : 0;
+    r.fields[9].text = numberText(roundHalfEven(info.videoBitrate, 3));
+    info.overheadBytes = info.fileLength - info.videoBytes - info.otherBytes;
+    r.overheadLabel = "Overhead = " + numberText(roundHalfEven(info.overheadBytes / 1048576.0, 3)) + " MB. = " +
+                      numberText(roundHalfEven(info.fileLength > 0 ? double(info.overheadBytes) / info.fileLength * 100 : 0, 3)) +
+                      " %";
+}
+
+}  // namespace
+
+std::string videoCodecName(const std::string& fourcc) {
+    if (fourcc == "DIB ") return LangText("AviDetector", 30);
+    auto row = fw::codecdb::check_video(fourcc);
+    return row ? row->codec() : fourcc;
+}
+
+std::optional<std::string> audioCodecName(int formatTag) {
+    auto row = fw::codecdb::check_audio(std::to_string(formatTag));
+    if (!row) return std::nullopt;
+    return row->codec();
+}
+
+std::string aspectText(std::int32_t w, std::int32_t h) {
+    const std::int32_t g = fw::resize::MCD(w, h);
+    if (g == 0 || h == 0) return "";
+    return numberText(double(w) / g) + "/" + numberText(double(h) / g) + " <=>" +
+           numberText(roundHalfEven(double(w) / h, 2)) + ":1";
+}
+
+std::string formatDurationText(double duration) {
+    const double h = std::floor(duration / 3600);
+    const double m = std::floor((duration - h * 3600) / 60);
+    const double s = roundHalfEven(duration - h * 3600 - m * 60, 3);
+    return numberText(h) + "h" + " " + numberText(m) + "'" + " " + numberText(s) + "\"";
+}
+
+bool decoderInstalled(const std::string& fourccLower) {
+    std::string code = fourccLower;
+    if (code == "dx50" || code == "div3" || code == "div4") code = "divx";
+    if (code.size() != 4) return false;
+    const unsigned tag = static_cast<unsigned char>(code[0]) | static_cast<unsigned char>(code[1]) << 8 |
+                         static_cast<unsigned char>(code[2]) << 16 | unsigned(static_cast<unsigned char>(code[3])) << 24;
+    const AVCodecTag* const tables[] = {avformat_get_riff_video_tags(), nullptr};
+    // The tag tables match without regard to letter case, as codec lists always have.
+    AVCodecID id = av_codec_get_id(tables, tag);
+    if (id == AV_CODEC_ID_NONE) {
+        const unsigned upper = static_cast<unsigned>(std::toupper(code[0] & 0xFF)) | static_cast<unsigned>(std::toupper(code[1] & 0xFF)) << 8 |
+                               static_cast<unsigned>(std::toupper(code[2] & 0xFF)) << 16 | static_cast<unsigned>(std::toupper(code[3] & 0xFF)) << 24;
+        id = av_codec_get_id(tables, upper);
+    }
+    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
+}
+
+std::string bitrateText(double kbps, bool rounded) { return numberText(rounded ? roundHalfEven(kbps, 3) : kbps); }
+
+void setDecoderField(InspectorResult& r, const std::string& fourcc) {
+    r.decoderInstalled = decoderInstalled(toLower(fourcc));
+    r.fields[13].text = LangText("AviDetector", r.decoderInstalled ? 41 : 42);
+    r.fields[13].colour = r.decoderInstalled ? kLightBlue : kYellow;
+}
+
+InspectorResult inspectAvi(const std::string& path, Progress progress, bool roundBitrate) {
+    InspectorResult r;
+    r.path = path;
+    for (std::size_t i = 0; i < kTagCount; ++i) r.tagCaptions[i] = kInfoTagIds[i];
+    FileSource src(path);
+    if (!src.isOpen()) {
+        r.messages.push_back(Message::lang("AviDetectorMsgBox", 6, Icon::Critical));
+        return r;
+    }
+    AviFileInfo& info = r.info;
+    info.fileName = path;
+    r.fields[0].text = path;
+    Walk walk{src, info, r};
+    if (!walk.run()) {
+        for (auto& f : r.fields) f = {};
+        return r;
+    }
+    r.ok = true;
+    r.chunks = info.chunks;
+    r.hasInfo = info.infoPresent;
+
+    const MainHeader& h = info.avih;
+    const std::string compression = info.videoFormat ? info.videoFormat->biCompression : std::string();
+    const std::string handler = info.videoHeader ? info.videoHeader->fccHandler : std::string();
+    r.codecName = videoCodecName(compression);
+    r.fields[1].text = r.codecName;
+    r.fields[2].text = handler + " / " + compression;
+    r.fields[3].text = aspectText(h.dwWidth, h.dwHeight);
+    r.fields[4].text = std::to_string(h.dwMicroSecPerFrame);
+    r.fps = h.dwMicroSecPerFrame > 0 ? 1000000.0 / h.dwMicroSecPerFrame : 0;
+    r.fields[5].text = numberText(roundHalfEven(r.fps, 3)) + " fps";
+    r.fields[6].text = std::to_string(h.dwWidth) + " pixels";
+    r.fields[7].text = std::to_string(h.dwHeight) + " pixels";
+    r.fields[8].text = std::to_string(info.videoFormat ? info.videoFormat->biBitCount : 0) + " bits";
+    r.fields[10].text = std::to_string(h.dwTotalFrames);
+    r.fields[11].text = std::to_string(h.dwStreams);
+    info.duration = r.fps > 0 ? h.dwTotalFrames / r.fps : 0;
+    r.fields[12].text = formatDurationText(info.duration);
+    setDecoderField(r, compression);
+    r.audioTabs = h.dwStreams > 3 ? (h.dwStreams >= 5 ? 3 : 2) : 1;
+
+    for (int i = 0; i + 1 < std::min<int>(info.streamCount, kMaxStreams); ++i) {
+        const auto& sh = info.streamHeaders[static_cast<std::size_t>(i)];
+        const auto& sf = info.streamFormats[static_cast<std::size_t>(i)];
+        if (!sh || !sf) break;
+        const std::int64_t bytes = sh->dwSampleSize != 0 ? std::int64_t(sh->dwLength)
+                                                          : std::int64_t(sf->nBlockSize) * sh->dwLength;
+        info.otherStreamBytes += bytes;
+        AudioSummary a;
+        a.stream = i + 1;
+        a.type = sh->fccType == "auds" ? "audio" : sh->fccType == "txts" ? "text" : sh->fccType;
+        if (i < kShownStreams) {
+            const std::size_t b = static_cast<std::size_t>(6 * i);
+            if (sh->fccType == "txts") {
+                for (std::size_t f = 21; f <= 26; ++f) r.fields[f + b] = {"", std::nullopt, true};
+                r.fields[21 + b].text = LangText("AviDetector", 31);
+            } else {
+                a.cbr = sh->dwSampleSize != 0;
+                a.formatTag = static_cast<std::uint16_t>(sf->wFormatTag);
+                std::string text = a.cbr ? "CBR - " : "VBR - ";
+                // The tag is looked up as signed decimal text, as the table stores it.
+                if (auto name = audioCodecName(sf->wFormatTag)) {
+                    a.codec = *name;
+                    text += *name;
+                }
+                r.fields[21 + b] = {text, a.cbr ? kDarkGreen : kDarkRed, false};
+                a.kbps = roundHalfEven(sf->nAvgBytesPerSec / 1000.0 * 8, 1);
+                r.fields[22 + b].text = numberText(a.kbps);
+                a.channels = sf->nChannels;
+                r.fields[23 + b].text = std::to_string(sf->nChannels);
+                a.sampleRate = sf->nSamplesPerSec;
+                r.fields[24 + b].text = std::to_string(sf->nSamplesPerSec);
+                a.sizeMB = roundHalfEven(double(bytes) / 1048576, 2);
+                r.fields[25 + b].text = numberText(a.sizeMB);
+                if (!std::isnan(info.preloadMs[static_cast<std::size_t>(i)])) a.preloadMs = info.preloadMs[static_cast<std::size_t>(i)];
+            }
+        }
+        r.audio.push_back(a);
+    }
+
+    r.fields[57].text = info.openDml ? "Avi2 - OpenDML (" + std::to_string(info.odmlTotalFrames) + " frames)"
+                                     : "Old Avi 1.0 (Vfw 1.1e) format";
+    r.fields[60].text = numberText(roundHalfEven(info.moviSize / 1048576.0, 2));
+    const double k = (iequals(compression, "XVID") || iequals(compression, "DIVX") || iequals(compression, "DX50")) ? 1000 : 1024;
+    info.videoBitrate = info.duration > 0 ? (double(info.moviSize) - double(info.otherStreamBytes)) / info.duration / k * 8 : 0;
+    r.fields[9].text = bitrateText(info.videoBitrate, roundBitrate);
+    if (info.videoFormat && r.fps > 0) {
+        const auto& vf = *info.videoFormat;
+        const double frameBits = double(vf.biBitCount) * vf.biWidth * vf.biHeight;
+        const double pixels = double(vf.biWidth) * vf.biHeight;
+        const double c = frameBits != 0 ? 100 - (info.videoBitrate * 100 / frameBits) * 1000 / r.fps : 0;
+        const double p = pixels != 0 ? info.videoBitrate * 1000 / r.fps / pixels : 0;
+        r.fields[61].text = "Comp: " + numberText(roundHalfEven(c, 4)) + " % - bits per pixel: " + numberText(roundHalfEven(p, 3));
+    }
+    if (info.hasIndex && !info.truncated && info.indexPos) {
+        Readidx1(src, info, r, walk, progress);
+        r.chunks = info.chunks;
+        if (roundBitrate == false && info.indexRead) r.fields[9].text = bitrateText(info.videoBitrate, false);
+        r.fields[62].text = std::to_string(info.keyFrames);
+        const double share = h.dwTotalFrames != 0 ? double(info.keyFrames * 100) / h.dwTotalFrames : 0;
+        r.fields[63].text = numberText(roundHalfEven(share, 2)) + " %";
+    } else {
+        r.fields[62].text = "N/D";
+    }
+    return r;
+}
+
+bool looksLikeOgm(const std::string& path) {
+    auto slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return ifind(name, "ogm") != std::string::npos || ifind(name, "ogg") != std::string::npos;
+}
+
+InspectorResult inspect(const std::string& path, Progress progress, bool roundBitrate) {
+    return looksLikeOgm(path) ? inspectOgm(path) : inspectAvi(path, std::move(progress), roundBitrate);
+}
+
+}  // namespace fw::avi

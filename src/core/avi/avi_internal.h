@@ -1,0 +1,35 @@
+#pragma once
+// Shared between the walk and the analysis; not part of the inspector's interface.
+#include "core/avi/file_source.h"
+#include "core/avi/inspector.h"
+
+namespace fw::avi {
+
+struct Walk {
+    FileSource& src;
+    AviFileInfo& info;
+    InspectorResult& result;
+
+    // False when the file is refused (not an AVI, too many streams): nothing more is shown.
+    bool run();
+    void walkStreams();
+    void walkAfterHeader();
+    void listChunk(const ChunkHeader& c, std::int64_t pos);
+    std::optional<ChunkHeader> chunkAt(std::int64_t pos, const char* what);
+    std::optional<ListHeader> listAt(std::int64_t pos, const char* what);
+    void readInfoList(std::int64_t p);
+    void preloadCheck(std::int64_t m);
+    void warn(const std::string& what);
+};
+
+// Codec names from the codec database: the video FourCC's row, or the code itself.
+std::string videoCodecName(const std::string& fourcc);
+std::optional<std::string> audioCodecName(int formatTag);
+
+// The aspect-ratio text of field 3: "4/3 <=>1.33:1".
+std::string aspectText(std::int32_t w, std::int32_t h);
+
+// Field 13: whether a decoder for the FourCC is installed, with its colour.
+void setDecoderField(InspectorResult& r, const std::string& fourcc);
+
+}  // namespace fw::avi

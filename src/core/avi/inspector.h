@@ -1,0 +1,144 @@
+#pragma once
+// The AVI and OGM inspector: the header walk of an AVI file (or the header pages of an OGM file)
+// into AviFileInfo, then the analysis that names codecs, works out durations, bitrates, audio
+// sizes, preload, key frames and overhead, and composes every text the window shows.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/avi/avi_records.h"
+#include "core/common/message.h"
+#include "core/common/progress.h"
+
+namespace fw::avi {
+
+inline constexpr int kFieldCount = 64;
+inline constexpr int kListSlots = 24;
+inline constexpr int kStreamSlots = 21;
+inline constexpr int kMaxStreams = kStreamSlots + 1;
+inline constexpr int kShownStreams = 6;  // further streams with fields of their own
+inline constexpr int kTagCount = 40;
+
+// Colours as 0x00BBGGRR.
+inline constexpr std::uint32_t kDarkGreen = 32768;
+inline constexpr std::uint32_t kDarkRed = 192;
+inline constexpr std::uint32_t kLightBlue = 15390143;
+inline constexpr std::uint32_t kYellow = 65535;
+
+struct ChunkRow {
+    std::string id;
+    std::int64_t size = 0;
+    std::string content;
+};
+
+// What the walk reads, and what the analysis derives from it.
+struct AviFileInfo {
+    std::string fileName;
+    std::int64_t fileLength = 0;
+    std::int32_t riffSize = 0;
+    bool truncated = false;
+    double missingMB = 0;
+    std::int32_t hdrlSize = 0;
+    MainHeader avih;
+    std::int16_t streamCount = 0;
+    std::array<std::optional<ListHeader>, kListSlots> lists;
+    std::array<std::int64_t, kListSlots> listPos{};
+    std::optional<StreamHeader> videoHeader;
+    std::optional<BitmapFormat> videoFormat;
+    std::array<std::optional<StreamHeader>, kStreamSlots> streamHeaders;
+    std::array<std::optional<WaveFormat>, kStreamSlots> streamFormats;
+    bool openDml = false;
+    std::int32_t odmlTotalFrames = 0;
+    bool infoPresent = false;
+    bool hasIndex = false;
+    std::optional<std::int64_t> moviTypePos;
+    std::int32_t moviSize = 0;
+    std::optional<std::int64_t> indexPos;
+    std::vector<ChunkRow> chunks;
+
+    double duration = 0;
+    double videoBitrate = 0;
+    std::int64_t otherStreamBytes = 0;
+    bool indexRead = false;
+    std::int64_t keyFrames = 0, videoBytes = 0, otherBytes = 0, overheadBytes = 0;
+    std::vector<double> preloadMs;  // per further stream, NaN when none
+};
+
+struct FieldView {
+    std::string text;
+    std::optional<std::uint32_t> colour;  // background
+    bool hidden = false;
+};
+
+struct AudioSummary {
+    int stream = 0;  // 1-based further-stream number
+    std::string type;  // "audio", "text" or the stream type read
+    int formatTag = 0;
+    std::string codec;
+    bool cbr = false;
+    double kbps = 0;
+    int channels = 0;
+    int sampleRate = 0;
+    double sizeMB = 0;
+    std::optional<double> preloadMs;
+};
+
+struct InspectorResult {
+    bool ok = false;        // false: nothing could be shown (not an AVI/Ogg file, unreadable)
+    bool isOgm = false;
+    std::string path;
+    std::array<FieldView, kFieldCount> fields;
+    std::string overheadLabel;  // caption 41
+    int audioTabs = 1;          // 1: streams 1-2; 2: also 3-4; 3: also 5-6
+    std::vector<ChunkRow> chunks;
+    std::array<std::string, kTagCount> tags;
+    std::array<std::string, kTagCount> tagCaptions;  // the INFO ids, some renamed by OGM comments
+    bool hasInfo = false;
+    Messages messages;
+    std::vector<std::string> warnings;
+    std::vector<AudioSummary> audio;
+    AviFileInfo info;
+    double fps = 0;
+    bool decoderInstalled = false;
+    std::string codecName;
+    std::array<bool, 6> flags{};  // interleaved, has index, must use index, copyrighted, capture, trust type
+    std::int64_t oggFrames = 0;
+};
+
+// The INFO ids of the tag table, in field order.
+extern const std::array<const char*, kTagCount> kInfoTagIds;
+// The main-header flags, in the order of fields 14 to 19.
+extern const std::array<const char*, 6> kFlagNames;
+
+// Walks an AVI file and analyses it; `roundBitrate` is the window's rounding check box.
+InspectorResult inspectAvi(const std::string& path, Progress progress = {}, bool roundBitrate = true);
+InspectorResult inspectOgm(const std::string& path);
+// Dropped or named files: names holding "ogm" or "ogg" (any case) go to the OGM reader.
+bool looksLikeOgm(const std::string& path);
+InspectorResult inspect(const std::string& path, Progress progress = {}, bool roundBitrate = true);
+
+// Field 9 as the rounding check box wants it.
+std::string bitrateText(double kbps, bool rounded);
+
+// Field captions as the window and the report show them; text streams and OGM renames included.
+std::string fieldCaption(int field);
+
+// The plain-text report, and its appending to a file (created when missing).
+std::string buildReport(const InspectorResult& r, const std::string& dateText, const std::string& timeText);
+bool appendReport(const std::string& path, const std::string& text);
+
+// The header size the save-header window proposes: the hdrl list size plus 33 bytes.
+std::int64_t proposedHeaderSize(const InspectorResult& r);
+// Copies the first `bytes` bytes of src (fewer when it is shorter) into dst, through a
+// temporary file and a rename.
+bool saveHeader(const std::string& src, const std::string& dst, std::int64_t bytes, std::string* error = nullptr);
+
+// Whether FFmpeg can decode a video FourCC (the lower-case code; DivX variants as "divx").
+bool decoderInstalled(const std::string& fourccLower);
+
+// h "h" m "'" s '"', as field 12 shows a duration.
+std::string formatDurationText(double seconds);
+
+}  // namespace fw::avi

@@ -1,0 +1,30 @@
+#pragma once
+// A file written under a temporary name in the target's folder and renamed over the target only
+// when everything was written and flushed: a failure or a stop never leaves a file that looks done.
+#include <cstddef>
+#include <string>
+
+namespace fw {
+
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string target);
+    ~AtomicFileWriter();  // without commit(), the temporary file is removed
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool ok() const { return m_fd >= 0 && !m_failed; }
+    bool write(const void* data, std::size_t len);
+    // Flushes, renames over the target and returns true when all went well.
+    bool commit();
+    const std::string& tempPath() const { return m_temp; }
+
+private:
+    std::string m_target;
+    std::string m_temp;
+    int m_fd = -1;
+    bool m_failed = false;
+    bool m_done = false;
+};
+
+}  // namespace fw
