@@ -34,8 +34,8 @@ private slots:
         QCOMPARE(m->action("shutdown")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F4")));
         QCOMPARE(m->action("file")->text(), QStringLiteral("File"));  // no key: design caption
         QVERIFY(m->action("calc")->isEnabled());
-        QVERIFY(!m->action("avidet")->isEnabled());  // its window is not there yet
-        QVERIFY(m->action("avidet")->isVisible());
+        QVERIFY(!m->action("shutdown")->isEnabled());  // its window is not there yet
+        QVERIFY(m->action("shutdown")->isVisible());
         // Five menus in their order.
         QStringList tops;
         for (QAction* a : m->menuBar()->actions()) tops << a->objectName();

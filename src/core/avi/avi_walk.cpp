@@ -159,8 +159,7 @@ bool Walk::run() {
 }
 
 void Walk::walkStreams() {
-    const auto& h = info.avih;
-    const std::int64_t s0 = kFirstStrlBase + std::int64_t(h.cb);
+    const std::int64_t s0 = kFirstStrlBase + std::int64_t(info.avih.cb);
     info.listPos[0] = s0;
     info.lists[0] = listAt(s0, "first stream list");
     if (!info.lists[0]) return;
@@ -175,7 +174,8 @@ void Walk::walkStreams() {
 
     info.listPos[1] = s0 + 8 + std::int64_t(info.lists[0]->size);
     info.lists[1] = listAt(info.listPos[1], "second stream list");
-    for (int i = 0; i <= h.dwStreams - 2; ++i) {
+    // The count is the clamped one: a negative dwStreams must not wrap into a huge loop.
+    for (int i = 0; i + 1 < info.streamCount; ++i) {
         const std::size_t slot = static_cast<std::size_t>(i + 1);
         if (!info.lists[slot]) return;
         const std::int64_t lk = info.listPos[slot];

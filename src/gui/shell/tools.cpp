@@ -1,5 +1,6 @@
 #include "gui/shell/tools.h"
 
+#include "gui/avi/frmAviDetector.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
 #include "gui/resize/frmResize.h"
@@ -12,6 +13,7 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("preferences"), [] { return new frmlanguage; });
     main.registerTool(QStringLiteral("calc"), [] { return new frmbitratecalc; });
     main.registerTool(QStringLiteral("resizer"), [] { return new frmResize; });
+    main.registerTool(QStringLiteral("avidet"), [] { return new frmAviDetector; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });
     main.registerTool(QStringLiteral("databupd"), [] { return new database_updater; });

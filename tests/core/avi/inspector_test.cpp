@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/avi/inspector.h"
+#include "fixtures/avi_builder.h"
+#include "fixtures/byte_writer.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using fw::avi::InspectorResult;
+using fw::fixtures::AviSpec;
+using fw::fixtures::AviStreamSpec;
+
+class Inspector : public ::testing::Test {
+protected:
+    fw::test::TempHome home;
+    int n = 0;
+    InspectorResult inspect(const std::vector<std::uint8_t>& bytes, const char* name = nullptr) {
+        std::string p = home.path(name ? name : ("f" + std::to_string(n++) + ".avi"));
+        fw::fixtures::writeBytes(p, bytes);
+        return fw::avi::inspect(p);
+    }
+    static AviSpec twoStreams() {
+        AviSpec s;
+        s.extra.push_back(AviStreamSpec{});
+        return s;
+    }
+};
+
+TEST_F(Inspector, CanonicalFileFieldByField) {
+    AviSpec s = twoStreams();
+    s.junkAfterHdrl = false;  // hdrl, LIST INFO, JUNK, movi: the layout ffmpeg writes
+    s.info = {{"INAM", "A title"}, {"ISFT", "odd"}};
+    auto r = inspect(fw::fixtures::buildAvi(s));
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    const std::pair<int, const char*> fields[] = {
+        {1, "XviD MPEG-4 Advanced Simple Profile"}, {2, "XVID / XVID"}, {3, "4/3 <=>1.33:1"}, {4, "40000"},
+        {5, "25 fps"}, {6, "640 pixels"}, {7, "480 pixels"}, {8, "24 bits"}, {10, "25"}, {11, "2"},
+        {12, "0h 0' 1\""}, {14, "Yes"}, {15, "Yes"}, {16, "No"}, {20, "Complete file"},
+        {21, "CBR - MPEG-1 Audio Layer 3 (MP3)"}, {22, "128"}, {23, "2"}, {24, "44100"}, {25, "0.06"},
+        {26, "1000 ms - 1 sec"}, {57, "Old Avi 1.0 (Vfw 1.1e) format"}, {62, "3"}, {63, "12 %"},
+    };
+    for (auto [f, text] : fields) EXPECT_EQ(r.fields[static_cast<std::size_t>(f)].text, text) << "field " << f;
+    EXPECT_EQ(r.fields[21].colour, fw::avi::kDarkGreen);
+    EXPECT_EQ(r.fields[13].text, "Installed");
+    EXPECT_EQ(r.fields[13].colour, fw::avi::kLightBlue);
+    EXPECT_EQ(r.tags[0], "A title");
+    EXPECT_EQ(r.tags[5], "odd");
+    EXPECT_TRUE(r.hasInfo);
+    // Index: 25 video chunks of 1000 bytes, one audio chunk of 16000.
+    EXPECT_EQ(r.info.videoBytes, 25000);
+    EXPECT_EQ(r.info.otherBytes, 16000);
+    EXPECT_EQ(r.fields[9].text, "200");  // 25000 bytes in 1 s
+    EXPECT_NE(r.overheadLabel.find("Overhead = "), std::string::npos);
+}
+
+TEST_F(Inspector, LayoutsAfterTheHeaderList) {
+    struct Case {
+        bool junk;
+        bool info;
+        bool junkAfterInfo;
+        bool found;
+    };
+    const Case cases[] = {
+        {true, false, false, true},   // hdrl, JUNK, movi
+        {false, true, true, true},    // hdrl, INFO, JUNK, movi
+        {true, true, true, false},    // hdrl, JUNK, INFO, JUNK, movi: the walk lands on the INFO type
+        {false, false, false, false}, // hdrl, movi: not found, no preload, no index
+        {false, true, false, false},  // hdrl, INFO, movi
+    };
+    for (const auto& c : cases) {
+        AviSpec s = twoStreams();
+        s.junkAfterHdrl = c.junk;
+        if (c.info) s.info = {{"INAM", "x"}};
+        s.junkAfterInfo = c.junkAfterInfo;
+        auto r = inspect(fw::fixtures::buildAvi(s));
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.info.moviTypePos.has_value(), c.found);
+        if (!r.info.moviTypePos) {
+            EXPECT_EQ(r.fields[62].text, "N/D");
+            EXPECT_EQ(r.fields[26].text, "");
+        }
+    }
+}
+
+TEST_F(Inspector, RefusesWhatIsNotAnAviAndTooManyStreams) {
+    AviSpec lower = twoStreams();
+    lower.formType = "avi ";
+    auto r = inspect(fw::fixtures::buildAvi(lower));
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"AviDetectorMsgBox", 1}));
+
+    AviSpec many = twoStreams();
+    many.declaredStreams = 23;
+    r = inspect(fw::fixtures::buildAvi(many));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"AviDetectorMsgBox", 4}));
+
+    r = inspect({}, "empty.avi");
+    EXPECT_FALSE(r.ok);
+    r = fw::avi::inspect(home.path("missing.avi"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text.key, 6);
+}
+
+TEST_F(Inspector, TruncatedFilesAndEveryCutPoint) {
+    AviSpec s = twoStreams();
+    s.frameSize = 200000;  // 5 MB of video
+    auto whole = fw::fixtures::buildAvi(s);
+    auto r = inspect(fw::fixtures::truncateAvi(whole, 3565158));  // 3.4 MB
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[20].text, "Incomplete file! Missing: 3 MB");
+    EXPECT_EQ(r.fields[20].colour, fw::avi::kYellow);
+    EXPECT_EQ(r.fields[62].text, "N/D");  // a truncated file's index is not read
+
+    // Cut anywhere in the header: what can be read, and never a crash.
+    AviSpec small = twoStreams();
+    small.info = {{"INAM", "title"}};
+    auto bytes = fw::fixtures::buildAvi(small);
+    for (std::size_t cut = 0; cut < 700 && cut < bytes.size(); cut += 7) {
+        std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        auto p = inspect(part, "cut.avi");
+        if (cut >= 12) {
+            EXPECT_TRUE(p.ok) << cut;
+        }
+    }
+}
+
+TEST_F(Inspector, OpenDmlTextStreamsAndManyStreams) {
+    AviSpec s = twoStreams();
+    s.odml = true;
+    s.odmlFrames = 123456;
+    AviStreamSpec text;
+    text.fccType = "txts";
+    s.extra.push_back(text);
+    auto r = inspect(fw::fixtures::buildAvi(s));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[57].text, "Avi2 - OpenDML (123456 frames)");
+    EXPECT_TRUE(r.fields[27].hidden);
+    EXPECT_EQ(r.fields[27].text, "Text stream (subtitles)");
+    ASSERT_EQ(r.audio.size(), 2u);
+    EXPECT_EQ(r.audio[1].type, "text");
+
+    // Seven streams: three audio tabs, the seventh stream walked but shown nowhere.
+    AviSpec seven;
+    for (int i = 0; i < 6; ++i) seven.extra.push_back(AviStreamSpec{});
+    r = inspect(fw::fixtures::buildAvi(seven));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.audioTabs, 3);
+    EXPECT_EQ(r.audio.size(), 6u);
+    EXPECT_EQ(r.fields[51].text, "CBR - MPEG-1 Audio Layer 3 (MP3)");
+
+    // 22 streams: every slot used, the walk stays inside them.
+    AviSpec full;
+    for (int i = 0; i < 21; ++i) full.extra.push_back(AviStreamSpec{});
+    r = inspect(fw::fixtures::buildAvi(full));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.audio.size(), 21u);
+    EXPECT_EQ(r.fields[11].text, "22");
+}
+
+TEST_F(Inspector, VbrAudioPreloadAndOddChunks) {
+    AviSpec s = twoStreams();
+    auto& a = s.extra[0];
+    a.sampleSize = 0;  // VBR MP3: frames of 1152 samples
+    a.scale = 1152;
+    a.rate = 44100;
+    a.length = 1000;
+    a.blockSize = 418;
+    a.chunkSize = 4001;  // odd: a pad byte follows
+    s.audioFirst = true;
+    auto r = inspect(fw::fixtures::buildAvi(s));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[21].text, "VBR - MPEG-1 Audio Layer 3 (MP3)");
+    EXPECT_EQ(r.fields[21].colour, fw::avi::kDarkRed);
+    EXPECT_EQ(r.fields[25].text, "0.4");  // 418 x 1000 bytes
+    EXPECT_EQ(r.fields[26].text, "250 ms - 0.25 sec");
+
+    AviSpec videoFirst = twoStreams();
+    videoFirst.audioFirst = false;
+    r = inspect(fw::fixtures::buildAvi(videoFirst));
+    EXPECT_EQ(r.fields[26].text, "No audio preload");
+}
+
+TEST_F(Inspector, HeaderBitrateDividesByAThousandForMpeg4AspCodes) {
+    AviSpec dx50 = twoStreams();
+    dx50.compression = "DX50";
+    dx50.flags = 0;  // no index: the header figure stays
+    AviSpec mp43 = dx50;
+    mp43.compression = "MP43";
+    auto a = inspect(fw::fixtures::buildAvi(dx50));
+    auto b = inspect(fw::fixtures::buildAvi(mp43));
+    EXPECT_NEAR(a.info.videoBitrate / b.info.videoBitrate, 1.024, 1e-12);
+    EXPECT_EQ(a.fields[62].text, "N/D");
+}
+
+TEST(InspectorText, DurationAspectAndDispatch) {
+    EXPECT_EQ(fw::avi::formatDurationText(5025.678), "1h 23' 45.678\"");
+    EXPECT_EQ(fw::avi::formatDurationText(0), "0h 0' 0\"");
+    const std::pair<const char*, bool> names[] = {{"/a/film.OGM", true}, {"film.avi", false}, {"/x/blogger.avi", true},
+                                                  {"/ogg/film.avi", false}, {"clip.ogg", true}};
+    for (auto [name, ogm] : names) EXPECT_EQ(fw::avi::looksLikeOgm(name), ogm) << name;
+    EXPECT_TRUE(fw::avi::decoderInstalled("xvid"));
+    EXPECT_TRUE(fw::avi::decoderInstalled("dx50"));
+    EXPECT_FALSE(fw::avi::decoderInstalled("zzzz"));
+    EXPECT_EQ(fw::avi::bitrateText(949.13996, true), "949.14");
+}
+
+TEST_F(Inspector, ReportsAppendAndHeadersExport) {
+    auto bytes = fw::fixtures::buildAvi(twoStreams());
+    std::string src = home.path("film.avi");
+    fw::fixtures::writeBytes(src, bytes);
+    auto r = fw::avi::inspect(src);
+    std::string report = fw::avi::buildReport(r, "2026-12-05", "12:00:00");
+    EXPECT_EQ(report.rfind("File: " + src + "\n", 0), 0u);
+    EXPECT_NE(report.find("Codec\t\tXviD MPEG-4 Advanced Simple Profile\n"), std::string::npos);
+    EXPECT_NE(report.find("\t\tAudio stream 1\n"), std::string::npos);
+    EXPECT_NE(report.find("AVIF_HASINDEX\t\tYes\n"), std::string::npos);
+    std::string out = home.path("report.txt");
+    ASSERT_TRUE(fw::avi::appendReport(out, report));
+    ASSERT_TRUE(fw::avi::appendReport(out, report));
+    EXPECT_EQ(fw::test::readFile(out), report + report);
+
+    EXPECT_EQ(fw::avi::proposedHeaderSize(r), r.info.hdrlSize + 33);
+    std::string hdr = home.path("header.avi");
+    ASSERT_TRUE(fw::avi::saveHeader(src, hdr, 64 * 1024));
+    EXPECT_EQ(fw::test::readFile(hdr), fw::test::readFile(src).substr(0, 64 * 1024));
+    ASSERT_TRUE(fw::avi::saveHeader(src, hdr, 100));
+    EXPECT_EQ(fw::test::readFile(hdr).size(), 100u);
+}
+
+}  // namespace

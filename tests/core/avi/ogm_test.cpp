@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "core/avi/inspector.h"
+#include "fixtures/byte_writer.h"
+#include "fixtures/ogm_builder.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using fw::fixtures::OgmAudio;
+using fw::fixtures::OgmBuilder;
+
+class Ogm : public ::testing::Test {
+protected:
+    fw::test::TempHome home;
+    fw::avi::InspectorResult read(const std::vector<std::uint8_t>& bytes) {
+        std::string p = home.path("film.ogm");
+        fw::fixtures::writeBytes(p, bytes);
+        return fw::avi::inspectOgm(p);
+    }
+};
+
+TEST_F(Ogm, StreamHeadersAndComments) {
+    OgmAudio ac3;
+    ac3.format = "2000";
+    auto r = read(OgmBuilder()
+                      .video({})
+                      .audio({})
+                      .audio(ac3)
+                      .comments({"TITLE=Foo", "ALBUM=Bar", "PERFORMER=Someone", "TRACKNUMBER=7", "UNKNOWN=x"})
+                      .bytes());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[1].text, "XviD MPEG-4 Advanced Simple Profile");
+    EXPECT_EQ(r.fields[4].text, "40000");
+    EXPECT_EQ(r.fields[5].text, "25 fps");
+    EXPECT_EQ(r.fields[6].text, "640 px");
+    EXPECT_EQ(r.fields[3].text, "20/11 <=>1.82:1");
+    EXPECT_EQ(r.fields[11].text, "3");
+    ASSERT_EQ(r.audio.size(), 2u);
+    EXPECT_EQ(r.audio[0].formatTag, 85);
+    EXPECT_EQ(r.audio[1].formatTag, 8192);
+    EXPECT_EQ(r.fields[27].text, "AC-3 (Dolby Digital)");
+    EXPECT_EQ(r.fields[22].text, "128");
+    EXPECT_EQ(r.tags[0], "Bar/Foo/");
+    EXPECT_EQ(r.tags[1], "Someone");
+    EXPECT_EQ(r.tagCaptions[1], "Performer");
+    EXPECT_EQ(r.tags[26], "7");
+    EXPECT_EQ(r.tagCaptions[26], "Track");
+}
+
+TEST_F(Ogm, LongPacketsSeventhAudioAndLongComments) {
+    OgmBuilder b;
+    b.video({});
+    for (int i = 0; i < 7; ++i) b.audio({});
+    // A comment longer than 255 bytes is read whole: its length is 32 bits.
+    const std::string longTitle(300, 'x');
+    b.comments({"TITLE=" + longTitle}, 300);  // a 300-byte packet: lacing 255, 45
+    auto r = read(b.bytes());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.audio.size(), 6u);
+    EXPECT_EQ(r.fields[11].text, "8");
+    EXPECT_EQ(r.audioTabs, 3);
+    EXPECT_EQ(r.tags[0], longTitle + "/");
+}
+
+TEST_F(Ogm, RefusalsAndHostileBytes) {
+    auto r = read({'R', 'I', 'F', 'F', 0, 0, 0, 0});
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"AviDetectorMsgBox", 2}));
+    // No comment header: the walk ends at the end of the file.
+    r = read(OgmBuilder().video({}).audio({}).bytes());
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[11].text, "1");
+    // A page that is not "OggS" stops the walk with a warning.
+    auto bytes = OgmBuilder().video({}).bytes();
+    bytes.insert(bytes.end(), {'J', 'U', 'N', 'K', 0, 0, 0, 0});
+    r = read(bytes);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.warnings.size(), 1u);
+    // A comment whose length runs past its packet is cut at the packet's end.
+    fw::fixtures::ByteWriter bad;
+    bad.u8(3).text("vorbis").u32(0).u32(1).u32(0x7FFFFFFF).text("TITLE=short");
+    r = read(OgmBuilder().video({}).rawPage(bad.bytes).bytes());
+    EXPECT_EQ(r.tags[0], "short/");
+    // Every cut of a valid file reads without harm.
+    auto whole = OgmBuilder().video({}).audio({}).comments({"TITLE=a"}).bytes();
+    for (std::size_t cut = 4; cut < whole.size(); cut += 5) read({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// The inspector window: a file opened through the dialog, its fields, the chunk grid, the tabs,
+// the rounding box, and a report written twice into one file.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+
+#include "fixtures/avi_builder.h"
+#include "fixtures/byte_writer.h"
+#include "gui/avi/frmAviDetector.h"
+#include "gui_test_env.h"
+
+using fw::gui::FileDialogHooks;
+using fw::gui::frmAviDetector;
+using fw::gui::MsgBox;
+using fw::test::child;
+using fw::test::GuiEnv;
+
+class AviInspectorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openThroughTheDialogAndReportTwice() {
+        GuiEnv env;
+        fw::fixtures::AviSpec spec;
+        for (int i = 0; i < 4; ++i) spec.extra.push_back({});
+        spec.junkAfterHdrl = false;
+        spec.info = {{"INAM", "Test film"}};
+        std::string path = env.home->path("film.avi");
+        fw::fixtures::writeBytes(path, fw::fixtures::buildAvi(spec));
+
+        auto* w = qobject_cast<frmAviDetector*>(env.main->openTool("avidet"));
+        QVERIFY(w);
+        QSignalSpy done(w, &frmAviDetector::loaded);
+        FileDialogHooks::setNextFileName(QString::fromStdString(path), 1);
+        w->cmdOpen_Click();
+        QVERIFY(done.wait(10000));
+        QCOMPARE(child<QLineEdit>(w, "Text1_1")->text(), QStringLiteral("XviD MPEG-4 Advanced Simple Profile"));
+        QCOMPARE(child<QLineEdit>(w, "Text1_11")->text(), QStringLiteral("5"));
+        QCOMPARE(child<QLineEdit>(w, "Text1_20")->text(), QStringLiteral("Complete file"));
+        QCOMPARE(child<QLineEdit>(w, "Text1_62")->text(), QStringLiteral("3"));
+        QCOMPARE(child<QTabBar>(w, "TabStrip2")->count(), 3);  // "1 and 2", "3 and 4", "5 and 6"
+        auto* grid = child<QTableWidget>(w, "MSFlexGrid1");
+        QVERIFY(grid->rowCount() >= 3);
+        QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("INFO"));
+        QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("INAM"));
+        QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Test film"));
+        QCOMPARE(child<QLineEdit>(w, "txtTag_0")->text(), QStringLiteral("Test film"));
+
+        // The rounding box shows the header bitrate with or without its decimals.
+        auto* rbv = child<QCheckBox>(w, "chkRBV");
+        const QString rounded = child<QLineEdit>(w, "Text1_9")->text();
+        rbv->setChecked(false);
+        QVERIFY(child<QLineEdit>(w, "Text1_9")->text().startsWith(rounded));
+
+        std::string report = env.home->path("report.txt");
+        for (int i = 0; i < 2; ++i) {
+            FileDialogHooks::setNextFileName(QString::fromStdString(report));
+            w->cmdReport_Click();
+        }
+        const std::string text = fw::test::readFile(report);
+        const std::string first = "File: " + path + "\n";
+        QCOMPARE(text.rfind(first, 0), std::size_t(0));
+        QVERIFY(text.find(first, 1) != std::string::npos);  // the second report follows the first
+        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("The report has been written."));
+    }
+
+    void refusedFilesClearTheWindow() {
+        GuiEnv env;
+        std::string path = env.home->path("not.avi");
+        fw::test::writeFile(path, "RIFF\x04\x00\x00\x00WAVE");
+        auto* w = qobject_cast<frmAviDetector*>(env.main->openTool("avidet"));
+        QSignalSpy done(w, &frmAviDetector::loaded);
+        w->loadFile(QString::fromStdString(path));
+        QVERIFY(done.wait(10000));
+        QCOMPARE(MsgBox::shown().size(), size_t(1));
+        QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("This is not an AVI file."));
+        QCOMPARE(child<QLineEdit>(w, "Text1_0")->text(), QString());
+    }
+};
+
+QTEST_MAIN(AviInspectorTest)
+#include "avi_inspector_test.moc"
