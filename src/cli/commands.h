@@ -12,6 +12,9 @@ int runBitrate(const Argv& args);
 int runCodecs(const Argv& args);
 int runResize(const Argv& args);
 int runInspect(const Argv& args);
+int runFourcc(const Argv& args);
+int runFps(const Argv& args);
+int runSync(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

@@ -31,6 +31,12 @@ void printHelp() {
         "            [--keep-ar AW:AH] [--no-ar] [--mod MWxMH] [--json]\n"
         "  inspect   streams, codecs, bitrates, key frames and tags of AVI and OGM files\n"
         "            FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]\n"
+        "  fourcc    show or change the video FourCC of an AVI file, in place\n"
+        "            FILE [--set mp41|mp42|mp43|DIV3|DIV4|DIVX|DX50|XVID] [--json]\n"
+        "  fps       show or change the frame rate of an AVI file, in place\n"
+        "            FILE [--set 23.970|23.976|24.000|25.000|29.970|30.000] [--json]\n"
+        "  sync      make the video end with its CBR audio by a new frame rate, in place\n"
+        "            FILE [--apply] [--json]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -72,6 +78,9 @@ int main(int argc, char** argv) {
     if (cmd == "codecs") return fw::cli::runCodecs(rest);
     if (cmd == "resize") return fw::cli::runResize(rest);
     if (cmd == "inspect") return fw::cli::runInspect(rest);
+    if (cmd == "fourcc") return fw::cli::runFourcc(rest);
+    if (cmd == "fps") return fw::cli::runFps(rest);
+    if (cmd == "sync") return fw::cli::runSync(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

@@ -123,7 +123,7 @@ void frmAviDetector::buildUi() {
     m_chkRBV->setObjectName(QStringLiteral("chkRBV"));
     m_chkRBV->setChecked(true);
     gl->addWidget(m_chkRBV, row++, 0, 1, 4);
-    m_tabs->addTab(general, lang("AviDetector", 1));
+    m_tabs->addTab(general, lang("AviDetector", 55));
 
     // Audio: two streams per page, pages "1 and 2", "3 and 4", "5 and 6".
     auto* audio = new QWidget;

@@ -1,6 +1,7 @@
 #include "gui/shell/tools.h"
 
 #include "gui/avi/frmAviDetector.h"
+#include "gui/avi/patcher_windows.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
 #include "gui/resize/frmResize.h"
@@ -14,6 +15,9 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("calc"), [] { return new frmbitratecalc; });
     main.registerTool(QStringLiteral("resizer"), [] { return new frmResize; });
     main.registerTool(QStringLiteral("avidet"), [] { return new frmAviDetector; });
+    main.registerTool(QStringLiteral("fccchange"), [] { return new fcc_changer; });
+    main.registerTool(QStringLiteral("fpschange"), [] { return new fps_changer; });
+    main.registerTool(QStringLiteral("synchronizer"), [] { return new synchro; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });
     main.registerTool(QStringLiteral("databupd"), [] { return new database_updater; });

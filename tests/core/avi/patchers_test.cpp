@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "core/avi/patchers.h"
+#include "fixtures/avi_builder.h"
+#include "fixtures/byte_writer.h"
+#include "support/temp_home.h"
+#include "support/tools.h"
+
+namespace {
+
+using namespace fw::avi;
+using fw::fixtures::AviSpec;
+using fw::fixtures::AviStreamSpec;
+
+// Positions where two files differ (they have the same length).
+std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> out;
+    EXPECT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        if (a[i] != b[i]) out.push_back(i);
+    return out;
+}
+
+std::vector<std::size_t> range(std::int64_t from, int n) {
+    std::vector<std::size_t> v;
+    for (int i = 0; i < n; ++i) v.push_back(static_cast<std::size_t>(from + i));
+    return v;
+}
+
+class Patchers : public ::testing::Test {
+public:
+    fw::test::TempHome home;
+    std::string write(const AviSpec& s, const char* name = "film.avi") {
+        std::string p = home.path(name);
+        fw::fixtures::writeBytes(p, fw::fixtures::buildAvi(s));
+        ::chmod(p.c_str(), 0644);
+        return p;
+    }
+};
+
+TEST_F(Patchers, FourccWritesBothPositionsAndNothingElse) {
+    AviSpec s;
+    s.handler = "divx";
+    s.compression = "DIVX";
+    std::string p = write(s);
+    const std::string before = fw::test::readFile(p);
+    FourccSession f;
+    ASSERT_TRUE(openFourcc(p, f).ok);
+    EXPECT_EQ(f.formatPos, 88 + 76);  // strh of 56 bytes: S0 + 76
+    EXPECT_EQ(f.currentLine, "DIVX / divx");
+    EXPECT_EQ(f.codecLine, "DivX 4 (OpenDivX) MPEG-4 Visual");
+    auto o = saveFourcc(f, *fourccPresetCode("XVID"));
+    ASSERT_TRUE(o.ok);
+    EXPECT_TRUE(o.modified);
+    const std::string after = fw::test::readFile(p);
+    auto expected = range(f.handlerPos, 4);
+    auto second = range(f.formatPos + 24, 4);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(diff(before, after), expected);
+    EXPECT_EQ(after.substr(static_cast<std::size_t>(f.handlerPos), 4), "XVID");
+    EXPECT_EQ(after.substr(static_cast<std::size_t>(f.formatPos + 24), 4), "XVID");
+
+    // The MS MPEG-4 presets are written in lower case.
+    EXPECT_EQ(fourccPresetCode("MP43"), "mp43");
+    EXPECT_EQ(fourccPresetCode("MP43  MS MPEG-4 V3"), "mp43");
+    EXPECT_EQ(fourccPresetCode("xvid"), "XVID");
+    EXPECT_FALSE(fourccPresetCode("H264"));
+    ASSERT_TRUE(openFourcc(p, f).ok);
+    ASSERT_TRUE(saveFourcc(f, "mp43").ok);
+    EXPECT_EQ(fw::test::readFile(p).substr(static_cast<std::size_t>(f.formatPos + 24), 4), "mp43");
+
+    // A code the database does not know: the handler alone, the code as the name.
+    AviSpec unknown;
+    unknown.handler = "QQQQ";
+    unknown.compression = "ZZZZ";
+    ASSERT_TRUE(openFourcc(write(unknown, "u.avi"), f).ok);
+    EXPECT_EQ(f.currentLine, "QQQQ");
+    EXPECT_EQ(f.codecLine, "ZZZZ");
+}
+
+TEST_F(Patchers, FrameRateWorkedCases) {
+    struct Case {
+        std::uint32_t rate, scale;
+        double preset;
+        std::uint32_t newScale;
+        bool modified;
+    };
+    const Case cases[] = {{25000, 1000, 23.976, 1043, true}, {30000, 1001, 25.0, 1200, true}, {25, 1, 24.0, 1, false}};
+    for (const auto& c : cases) {
+        AviSpec s;
+        s.rate = c.rate;
+        s.scale = c.scale;
+        std::string p = write(s);
+        const std::string before = fw::test::readFile(p);
+        FpsSession f;
+        ASSERT_TRUE(openFps(p, f).ok);
+        EXPECT_EQ(f.rate, c.rate);
+        EXPECT_EQ(f.scale, c.scale);
+        const std::uint32_t ns = proposedScale(f, c.preset);
+        EXPECT_EQ(ns, c.newScale);
+        auto o = saveFps(f, ns);
+        ASSERT_TRUE(o.ok);
+        EXPECT_EQ(o.modified, c.modified);
+        const std::string after = fw::test::readFile(p);
+        auto d = diff(before, after);
+        for (auto pos : d) EXPECT_TRUE(pos >= 128 && pos < 132) << pos;
+        EXPECT_EQ(d.empty(), !c.modified);
+    }
+    EXPECT_EQ(ratePreset("23.976 fps"), 23.976);
+    EXPECT_EQ(ratePreset("29.97"), 29.97);
+    EXPECT_FALSE(ratePreset("50"));
+}
+
+TEST_F(Patchers, SynchronizerWorkedCases) {
+    AviSpec s;
+    s.scale = 1;
+    s.rate = 25;
+    s.totalFrames = 100;  // the header says 90000 frames below; the movi holds 100
+    AviStreamSpec a;      // byte-counted CBR: 16000 bytes per second
+    a.length = static_cast<std::uint32_t>(3598.56 * 16000);
+    s.extra.push_back(a);
+    auto bytes = fw::fixtures::buildAvi(s);
+    fw::fixtures::ByteWriter w;
+    w.bytes = bytes;
+    w.put32(48, 90000);
+    std::string p = home.path("sync.avi");
+    fw::fixtures::writeBytes(p, w.bytes);
+    const std::string before = fw::test::readFile(p);
+    SyncSession ss;
+    ASSERT_TRUE(openSync(p, ss).ok);
+    EXPECT_DOUBLE_EQ(ss.videoSeconds, 3600);
+    EXPECT_NEAR(ss.audioSeconds, 3598.56, 1e-9);
+    EXPECT_FALSE(ss.inSync);
+    EXPECT_EQ(ss.newRate, 2501000u);
+    EXPECT_DOUBLE_EQ(ss.newFps(), 25.01);
+    auto o = saveSync(ss);
+    ASSERT_TRUE(o.ok);
+    const std::string after = fw::test::readFile(p);
+    auto d = diff(before, after);
+    EXPECT_FALSE(d.empty());
+    for (auto pos : d) EXPECT_TRUE(pos >= std::size_t(ss.t1 + 20) && pos < std::size_t(ss.t1 + 28)) << pos;
+    FpsSession check;
+    ASSERT_TRUE(openFps(p, check).ok);
+    EXPECT_EQ(check.scale, 100000u);
+    EXPECT_EQ(check.rate, 2501000u);
+
+    // Audio longer than the video: "OK!!", nothing to write.
+    AviSpec longer;
+    AviStreamSpec la;
+    la.length = 16000 * 5;
+    longer.extra.push_back(la);
+    ASSERT_TRUE(openSync(write(longer, "longer.avi"), ss).ok);
+    EXPECT_TRUE(ss.inSync);
+
+    // VBR audio: the synchronizer's message.
+    AviSpec vbr;
+    AviStreamSpec va;
+    va.sampleSize = 0;
+    vbr.extra.push_back(va);
+    auto refused = openSync(write(vbr, "vbr.avi"), ss);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.messages[0].text, (fw::LangKey{"SynchronizerMsgBox", 1}));
+}
+
+TEST_F(Patchers, HostileFilesAreRefusedWithNothingWritten) {
+    AviSpec base;
+    base.extra.push_back({});
+    struct Case {
+        const char* name;
+        std::function<std::string(Patchers&)> make;  // returns the file's path
+        int tool;  // 0 fourcc, 1 fps, 2 sync
+        int key;   // AviPatchMsgBox key expected at open (0: open works, refusal at save)
+    };
+    auto build = [&](Patchers& t, AviSpec s, const char* n) { return t.write(s, n); };
+    std::vector<Case> cases;
+    cases.push_back({"truncated before the stream header", [&](Patchers& t) {
+                         auto b = fw::fixtures::buildAvi(base);
+                         b.resize(96);
+                         std::string p = t.home.path("trunc.avi");
+                         fw::fixtures::writeBytes(p, b);
+                         return p;
+                     }, 0, 7});
+    cases.push_back({"avih of 64 bytes", [&](Patchers& t) {
+                         AviSpec s = base;
+                         s.avihSize = 64;
+                         return build(t, s, "avih64.avi");
+                     }, 1, 4});
+    cases.push_back({"a stream list not where the layout says", [&](Patchers& t) {
+                         AviSpec s = base;
+                         s.avihSize = 64;
+                         auto b = fw::fixtures::buildAvi(s);
+                         fw::fixtures::ByteWriter w;
+                         w.bytes = b;
+                         w.put32(28, 56);  // avih claims 56 bytes: the strl is 8 bytes further on
+                         std::string p = t.home.path("moved.avi");
+                         fw::fixtures::writeBytes(p, w.bytes);
+                         return p;
+                     }, 0, 1});
+    cases.push_back({"second stream is not audio", [&](Patchers& t) {
+                         AviSpec s = base;
+                         s.extra[0].fccType = "txts";
+                         return build(t, s, "text.avi");
+                     }, 2, 1});
+    for (const auto& c : cases) {
+        std::string p = c.make(*this);
+        const std::string before = fw::test::readFile(p);
+        OpenOutcome o;
+        if (c.tool == 0) {
+            FourccSession s;
+            o = openFourcc(p, s);
+        } else if (c.tool == 1) {
+            FpsSession s;
+            o = openFps(p, s);
+        } else {
+            SyncSession s;
+            o = openSync(p, s);
+        }
+        EXPECT_FALSE(o.ok) << c.name;
+        ASSERT_FALSE(o.messages.empty()) << c.name;
+        EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviPatchMsgBox", c.key})) << c.name;
+        EXPECT_EQ(fw::test::readFile(p), before) << c.name;
+    }
+}
+
+TEST_F(Patchers, ChangedOrReadOnlyFilesAreNotWritten) {
+    AviSpec s;
+    s.extra.push_back({});
+    // Replaced between open and save: a different file of the same size.
+    std::string p = write(s);
+    FourccSession f;
+    ASSERT_TRUE(openFourcc(p, f).ok);
+    AviSpec other = s;
+    other.compression = "DX50";
+    fw::fixtures::writeBytes(p, fw::fixtures::buildAvi(other));
+    std::string before = fw::test::readFile(p);
+    auto o = saveFourcc(f, "XVID");
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.messages[0].text.key, 2);
+    EXPECT_EQ(fw::test::readFile(p), before);
+
+    // Grown between open and save.
+    ASSERT_TRUE(openFourcc(p, f).ok);
+    fw::test::writeFile(p, before + "more");
+    EXPECT_EQ(saveFourcc(f, "XVID").messages[0].text.key, 2);
+
+    // Read-only.
+    p = write(s, "ro.avi");
+    FpsSession fps;
+    ASSERT_TRUE(openFps(p, fps).ok);
+    ::chmod(p.c_str(), 0444);
+    before = fw::test::readFile(p);
+    auto r = saveFps(fps, 2);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text.key, 3);
+    EXPECT_EQ(fw::test::readFile(p), before);
+
+    // Deleted.
+    p = write(s, "gone.avi");
+    SyncSession sync;
+    ASSERT_TRUE(openFourcc(p, f).ok);
+    std::remove(p.c_str());
+    EXPECT_FALSE(saveFourcc(f, "XVID").ok);
+}
+
+}  // namespace
