@@ -37,6 +37,9 @@ void printHelp() {
         "            FILE [--set 23.970|23.976|24.000|25.000|29.970|30.000] [--json]\n"
         "  sync      make the video end with its CBR audio by a new frame rate, in place\n"
         "            FILE [--apply] [--json]\n"
+        "  stats     XviD first-pass statistics: summary, frames, report, rescaling, key frames\n"
+        "            FILE [--json] | --frame N | --report OUT [--frames-table] | --rescale KB --out OUT\n"
+        "            | --keyframe N [--size largest|average|custom:BYTES|keep]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
     if (cmd == "fourcc") return fw::cli::runFourcc(rest);
     if (cmd == "fps") return fw::cli::runFps(rest);
     if (cmd == "sync") return fw::cli::runSync(rest);
+    if (cmd == "stats") return fw::cli::runStats(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

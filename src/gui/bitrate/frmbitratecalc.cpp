@@ -455,6 +455,8 @@ void frmbitratecalc::setResolution(std::int32_t width, std::int32_t height) {
 }
 
 void frmbitratecalc::setFrameCount(const QString& f) {
+    // A frame count handed over is the running time: the frame-count mode follows it.
+    Option2[1]->setChecked(true);
     frames->setText(f);
 }
 
