@@ -16,6 +16,8 @@ int runFourcc(const Argv& args);
 int runFps(const Argv& args);
 int runSync(const Argv& args);
 int runStats(const Argv& args);
+int runSplit(const Argv& args);
+int runJoin(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

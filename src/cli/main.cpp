@@ -40,6 +40,11 @@ void printHelp() {
         "  stats     XviD first-pass statistics: summary, frames, report, rescaling, key frames\n"
         "            FILE [--json] | --frame N | --report OUT [--frames-table] | --rescale KB --out OUT\n"
         "            | --keyframe N [--size largest|average|custom:BYTES|keep]\n"
+        "  split     cut a file into numbered pieces with an info file and rebuild scripts\n"
+        "            FILE (--piece-size BYTES | --preset \"1024 KB\" | --size-mb N | --pieces N)\n"
+        "            [--script] [--keep-ext] [--delete-source] [--out DIR] [--json]\n"
+        "  join      join the pieces an info file (NAME.000) describes\n"
+        "            INFO_FILE [--json]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -85,6 +90,8 @@ int main(int argc, char** argv) {
     if (cmd == "fps") return fw::cli::runFps(rest);
     if (cmd == "sync") return fw::cli::runSync(rest);
     if (cmd == "stats") return fw::cli::runStats(rest);
+    if (cmd == "split") return fw::cli::runSplit(rest);
+    if (cmd == "join") return fw::cli::runJoin(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

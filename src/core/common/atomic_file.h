@@ -18,6 +18,9 @@ public:
     // Flushes, renames over the target and returns true when all went well.
     bool commit();
     const std::string& tempPath() const { return m_temp; }
+    // The temporary file's descriptor, for copies that go kernel to kernel.
+    int fd() const { return m_fd; }
+    void markFailed() { m_failed = true; }
 
 private:
     std::string m_target;

@@ -5,6 +5,7 @@
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
 #include "gui/resize/frmResize.h"
+#include "gui/splitter/frmsplitter.h"
 #include "gui/stats/frmStats.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/preferences.h"
@@ -20,6 +21,7 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("fpschange"), [] { return new fps_changer; });
     main.registerTool(QStringLiteral("synchronizer"), [] { return new synchro; });
     main.registerTool(QStringLiteral("stats"), [] { return new frmStats; });
+    main.registerTool(QStringLiteral("splitter"), [] { return new frmsplitter; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });
     main.registerTool(QStringLiteral("databupd"), [] { return new database_updater; });

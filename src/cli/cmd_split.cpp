@@ -1,0 +1,111 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "core/common/number.h"
+#include "core/common/text.h"
+#include "core/splitter/splitter.h"
+
+namespace fw::cli {
+
+using namespace fw::splitter;
+
+int runSplit(const Argv& argv) {
+    Args a(argv, {"piece-size", "preset", "size-mb", "pieces", "out"}, {"script", "keep-ext", "delete-source", "json"});
+    if (!a.ok()) return fail(a.error(), 2);
+    if (a.positionals().size() != 1)
+        return fail("usage: split FILE (--piece-size BYTES | --preset \"1024 KB\" | --size-mb N | --pieces N) [--script] "
+                    "[--keep-ext] [--delete-source] [--out DIR] [--json]", 2);
+    SplitRequest r;
+    r.source = a.positionals()[0];
+    if (auto m = CheckForFile(r.source)) return failWith(*m);
+    std::error_code ec;
+    const auto total = static_cast<std::int64_t>(std::filesystem::file_size(r.source, ec));
+    const int modes = a.has("piece-size") + a.has("preset") + a.has("size-mb") + a.has("pieces");
+    if (modes != 1) return fail("give one of --piece-size, --preset, --size-mb, --pieces", 2);
+    auto number = [&](const char* opt) -> std::optional<double> {
+        auto v = parseNumber(*a.get(opt));
+        if (!v || *v <= 0) return std::nullopt;
+        return v;
+    };
+    if (a.has("piece-size")) {
+        auto v = number("piece-size");
+        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
+        r.pieceSize = static_cast<std::int64_t>(*v);
+    } else if (a.has("preset")) {
+        auto b = presetBytes(*a.get("preset"));
+        if (!b) return fail("unknown preset " + *a.get("preset") + " (16 KB ... 100 MB)", 2);
+        r.pieceSize = *b;
+    } else if (a.has("size-mb")) {
+        auto v = number("size-mb");
+        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
+        r.pieceSize = static_cast<std::int64_t>(roundHalfEven(*v * 1048576, 0));
+    } else {
+        auto v = number("pieces");
+        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
+        r.pieceSize = pieceSizeForCount(total, static_cast<std::int64_t>(*v));
+        if (pieceCount(total, r.pieceSize) != static_cast<std::int64_t>(*v))
+            return fail("a file of " + std::to_string(total) + " bytes cannot be cut into " + *a.get("pieces") + " pieces", 1);
+    }
+    r.outDir = a.get("out").value_or("");
+    r.script = a.has("script");
+    r.keepExtension = a.has("keep-ext");
+    auto res = SplitFile(r);
+    if (!res.ok) {
+        for (const auto& m : res.messages) failWith(m);
+        return 1;
+    }
+    if (a.has("delete-source")) std::filesystem::remove(r.source, ec);
+    if (a.has("json")) {
+        Json j;
+        j.beginObject().key("pieces").beginArray();
+        for (const auto& [path, size] : res.pieces)
+            j.beginObject().field("name", std::filesystem::path(path).filename().string()).field("size", static_cast<long long>(size)).endObject();
+        j.endArray();
+        j.key("info_file");
+        if (res.infoFile.empty()) j.null();
+        else j.value(res.infoFile);
+        j.key("script");
+        if (res.batScript.empty()) j.null();
+        else j.value(res.batScript);
+        j.key("shell_script");
+        if (res.shScript.empty()) j.null();
+        else j.value(res.shScript);
+        j.field("piece_size", static_cast<long long>(r.pieceSize)).field("count", static_cast<long long>(res.count))
+            .field("elapsed_s", roundHalfEven(res.elapsed, 3)).endObject();
+        std::printf("%s\n", j.str().c_str());
+    } else {
+        for (const auto& [path, size] : res.pieces) std::printf("%s\t%lld\n", path.c_str(), static_cast<long long>(size));
+        std::printf("%s\n", res.status.c_str());
+    }
+    return 0;
+}
+
+int runJoin(const Argv& argv) {
+    Args a(argv, {}, {"json"});
+    if (!a.ok()) return fail(a.error(), 2);
+    if (a.positionals().size() != 1) return fail("usage: join INFO_FILE [--json]", 2);
+    const std::string info = a.positionals()[0];
+    if (auto m = CheckForFile(info)) return failWith(*m);
+    if (info.size() < 3 || info.compare(info.size() - 3, 3, "000") != 0)
+        return failWith(Message::lang("FileSplitterMsgBox", 18, Icon::Exclamation));
+    auto res = AssemblyFiles(info);
+    if (!res.ok) {
+        for (const auto& m : res.messages) failWith(m);
+        if (res.messages.empty()) fail(res.status);
+        return 1;
+    }
+    if (a.has("json")) {
+        Json j;
+        j.beginObject().field("output", res.output).field("bytes", static_cast<long long>(res.bytes))
+            .field("elapsed_s", roundHalfEven(res.elapsed, 3)).endObject();
+        std::printf("%s\n", j.str().c_str());
+    } else {
+        std::printf("%s\n%s\n", res.output.c_str(), res.status.c_str());
+    }
+    return 0;
+}
+
+}  // namespace fw::cli

@@ -1,0 +1,320 @@
+#include "core/splitter/splitter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "core/common/atomic_file.h"
+#include "core/common/lang.h"
+#include "core/common/number.h"
+#include "core/common/text.h"
+
+namespace fw::splitter {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each copy call moves at most this much, so Stop is honoured within one block and progress
+// moves often enough; the kernel does the copying.
+constexpr std::int64_t kCopyBlock = 16 << 20;
+
+Message splitterMessage(int key, Icon icon = Icon::Critical) {
+    return Message::lang("FileSplitterMsgBox", key, icon, LangText("FormCaptions", 18));
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Copies len bytes from in at offset into out (at its current end), block by block.
+// Returns false on an error, and sets stopped when the progress callback asked to stop.
+bool copyRange(int in, std::int64_t offset, int out, std::int64_t len, Progress& progress, std::uint64_t& done,
+               std::uint64_t total, bool& stopped) {
+    std::vector<char> buf;
+    while (len > 0) {
+        const std::int64_t chunk = std::min(len, kCopyBlock);
+        loff_t off = offset;
+        ssize_t n = ::copy_file_range(in, &off, out, nullptr, static_cast<std::size_t>(chunk), 0);
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            // No kernel copy between these files: read and write through a buffer instead.
+            buf.resize(static_cast<std::size_t>(std::min<std::int64_t>(chunk, 1 << 20)));
+            n = ::pread(in, buf.data(), buf.size(), static_cast<off_t>(offset));
+            if (n > 0 && ::write(out, buf.data(), static_cast<std::size_t>(n)) != n) return false;
+        }
+        if (n <= 0) return false;
+        offset += n;
+        len -= n;
+        done += static_cast<std::uint64_t>(n);
+        if (!progress.report(done, total)) {
+            stopped = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string quoteSh(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'') out += "'\\''";
+        else out += c;
+    }
+    return out + "'";
+}
+
+}  // namespace
+
+std::optional<std::int64_t> presetBytes(std::string_view entry) {
+    for (const auto& p : kPresets)
+        if (p.entry == entry || iequals(trim(entry), p.entry.substr(0, p.entry.find(" (")))) return p.bytes;
+    return std::nullopt;
+}
+
+std::int64_t pieceCount(std::int64_t total, std::int64_t pieceSize) {
+    if (pieceSize <= 0 || total <= 0) return 0;
+    return (total + pieceSize - 1) / pieceSize;
+}
+
+std::int64_t pieceSizeForCount(std::int64_t total, std::int64_t count) {
+    if (count <= 0) return 0;
+    return static_cast<std::int64_t>(roundHalfEven(double(total) / double(count), 0));
+}
+
+std::string summaryLine(std::int64_t total, std::int64_t count) {
+    std::string size;
+    if (total <= 1024) size = std::to_string(total) + " Bytes = ";
+    else if (total <= 1048576) size = numberText(roundHalfEven(total / 1024.0, 2)) + " KB = ";
+    else size = numberText(roundHalfEven(total / 1048576.0, 2)) + " MB = ";
+    return size + std::to_string(count) + " " + LangText("FileSplitter", 13);
+}
+
+std::optional<NameParts> nameParts(const std::string& fileName) {
+    std::string name = fs::path(fileName).filename().string();
+    auto dot = name.rfind('.');
+    if (dot == std::string::npos) return std::nullopt;
+    return NameParts{name.substr(0, dot + 1), name.substr(dot + 1)};
+}
+
+std::string shortStem(const std::string& stem) {
+    if (stem.size() <= 9) return stem;
+    return stem.substr(0, 6) + "~1.";
+}
+
+std::string pieceName(const std::string& stem, std::int64_t k, const std::string& suffix) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%03lld", static_cast<long long>(k));
+    return stem + digits + suffix;
+}
+
+std::string infoRecord(const std::string& extension, const std::string& marker, std::int64_t count, std::int64_t pieceSize) {
+    return extension + marker + "fwsplit" + std::to_string(count) + "fwfiles" + std::to_string(pieceSize);
+}
+
+std::string rebuildBat(const std::string& stem, std::int64_t count, const std::string& suffix, const std::string& sourceName) {
+    const char* nl = "\r\n";
+    std::string s = std::string("@ECHO off") + nl + "ECHO." + nl;
+    for (int key : {14, 15, 16}) s += LangText("FileSplitter", key) + nl;
+    s += std::string("ECHO.") + nl + "COPY /B ";
+    for (std::int64_t k = 1; k <= count; ++k) s += pieceName(stem, k, suffix) + (k < count ? "+" : "");
+    s += " " + stem + nl;
+    s += "REN " + stem + " \"" + sourceName + "\"" + nl;
+    s += std::string("ECHO.") + nl + LangText("FileSplitter", 17) + nl;
+    return s;
+}
+
+std::string rebuildSh(const std::string& stem, std::int64_t count, const std::string& suffix, const std::string& sourceName) {
+    std::string s = "#!/bin/sh\n# Rebuilds " + sourceName + " from its pieces: run it in the pieces' folder.\nset -e\ncd \"$(dirname \"$0\")\"\ncat";
+    for (std::int64_t k = 1; k <= count; ++k) s += " " + quoteSh(pieceName(stem, k, suffix));
+    const std::string tmp = quoteSh(stem + "rebuild-part");
+    s += " > " + tmp + "\nmv " + tmp + " " + quoteSh(sourceName) + "\necho " + quoteSh(sourceName + " rebuilt.") + "\n";
+    return s;
+}
+
+std::optional<Message> CheckForFile(const std::string& name) {
+    const std::string t = trim(name);
+    if (t.empty()) return Message::lang("FileSplitterMsgBox", 5, Icon::Exclamation, LangText("FileSplitterMsgBox", 6));
+    std::error_code ec;
+    if (!fs::is_regular_file(t, ec))
+        return Message::fixed(LangText("FileSplitterMsgBox", 7) + t + LangText("FileSplitterMsgBox", 8), Icon::Exclamation,
+                              LangText("FileSplitterMsgBox", 9));
+    return std::nullopt;
+}
+
+double freeSpaceMB(const std::string& folder) {
+    struct statvfs st {};
+    if (::statvfs(folder.c_str(), &st) != 0) return 0;
+    return roundHalfEven(double(st.f_bavail) * double(st.f_frsize) / 1048576.0, 2);
+}
+
+std::string freeSpaceText(double fileMB, double freeMB, const std::string& mountPoint) {
+    if (fileMB > freeMB) return LangText("General", 17) + " " + mountPoint + LangText("General", 18);
+    return LangText("General", 19) + " " + mountPoint + LangText("General", 20) + " " + numberText(freeMB) + " MBytes";
+}
+
+SplitResult SplitFile(const SplitRequest& r, Progress progress) {
+    SplitResult res;
+    const auto start = std::chrono::steady_clock::now();
+    auto fail = [&](Message m) {
+        res.status = LangText("FileSplitter", 11);
+        res.messages.push_back(std::move(m));
+        return res;
+    };
+    std::error_code ec;
+    const std::int64_t total = static_cast<std::int64_t>(fs::file_size(r.source, ec));
+    if (ec) return fail(splitterMessage(3));
+    const std::int64_t count = pieceCount(total, r.pieceSize);
+    res.count = count;
+    if (count - 1 < 1) return fail(splitterMessage(1));
+    auto parts = nameParts(r.source);
+    if (!parts) return fail(splitterMessage(3));
+    const std::string outDir = r.outDir.empty() ? fs::path(r.source).parent_path().string() : r.outDir;
+    // Room for every piece, checked before anything is written.
+    if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
+
+    const std::string suffix = r.keepExtension ? "." + parts->extension : "";
+    const std::string marker = r.keepExtension ? "000" : "";
+    std::string stem = parts->stem;
+    auto out = [&](const std::string& name) { return (fs::path(outDir) / name).string(); };
+    auto writeText = [&](const std::string& path, const std::string& text) {
+        AtomicFileWriter w(path);
+        w.write(text.data(), text.size());
+        return w.commit();
+    };
+    const std::string sourceName = fs::path(r.source).filename().string();
+    if (r.script) {
+        const std::string shortened = shortStem(stem);
+        if (shortened != stem) {
+            stem = shortened;
+            res.infoFile = out(stem + "000");
+            if (!writeText(res.infoFile, infoRecord(parts->extension, "", count, r.pieceSize))) return fail(splitterMessage(3));
+        }
+        res.batScript = out(sourceName + " - rebuild.bat");
+        res.shScript = out(sourceName + " - rebuild.sh");
+        if (!writeText(res.batScript, rebuildBat(stem, count, suffix, sourceName)) ||
+            !writeText(res.shScript, rebuildSh(stem, count, suffix, sourceName)))
+            return fail(splitterMessage(3));
+        ::chmod(res.shScript.c_str(), 0755);
+    } else {
+        res.infoFile = out(stem + "000");
+        if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, r.pieceSize))) return fail(splitterMessage(3));
+    }
+
+    const int in = ::open(r.source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return fail(splitterMessage(3));
+    std::uint64_t done = 0;
+    bool ok = true;
+    for (std::int64_t k = 1; k <= count && ok; ++k) {
+        const std::int64_t len = k < count ? r.pieceSize : total - (count - 1) * r.pieceSize;
+        const std::string piece = out(pieceName(stem, k, suffix));
+        AtomicFileWriter w(piece);
+        ok = w.ok() && copyRange(in, (k - 1) * r.pieceSize, w.fd(), len, progress, done, static_cast<std::uint64_t>(total),
+                                 res.stopped);
+        if (ok && !w.commit()) ok = false;
+        if (ok) res.pieces.emplace_back(piece, len);
+    }
+    ::close(in);
+    res.elapsed = seconds(start);
+    if (res.stopped) return res;  // stopped: nothing to report; the finished pieces stay
+    if (!ok) return fail(splitterMessage(3));
+    res.ok = true;
+    const std::string n = std::to_string(count);
+    if (res.elapsed > 60) {
+        const std::string m = numberText(roundHalfEven(res.elapsed / 60, 2));
+        res.messages.push_back(Message::fixed(LangText("FileSplitterMsgBox", 2) + " " + m + " min!..."));
+        res.status = LangText("FileSplitter", 10) + " " + m + " min! (" + n + LangText("FileSplitter", 21) + ")";
+    } else {
+        const std::string s = numberText(roundHalfEven(res.elapsed, 0));
+        res.messages.push_back(Message::fixed(LangText("FileSplitterMsgBox", 2) + s + " sec!..."));
+        res.status = LangText("FileSplitter", 10) + s + " sec! (" + n + LangText("FileSplitter", 21) + ")";
+    }
+    return res;
+}
+
+JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
+    JoinResult res;
+    const auto start = std::chrono::steady_clock::now();
+    auto fail = [&](std::optional<Message> m) {
+        res.status = LangText("FileSplitter", 11);
+        if (m) res.messages.push_back(std::move(*m));
+        return res;
+    };
+    // An info record is a few dozen bytes; anything long is not one.
+    std::string record;
+    {
+        const int fd = ::open(infoPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return fail(splitterMessage(4));
+        char buf[4096];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        ::close(fd);
+        if (n <= 0) return fail(splitterMessage(4));
+        record.assign(buf, static_cast<std::size_t>(n));
+    }
+    const auto p1 = record.rfind("fwsplit");
+    const auto p2 = record.rfind("fwfiles");
+    if (p1 == std::string::npos) return fail(splitterMessage(4));
+    if (p2 == std::string::npos || p2 < p1) return fail(splitterMessage(4));
+    std::string extension = record.substr(0, p1);
+    const auto count = parseNumber(record.substr(p1 + 7, p2 - p1 - 7));
+    const auto size = parseNumber(trim(record.substr(p2 + 7)));
+    if (!count || !size || *count < 1 || *size < 1 || *count != std::floor(*count) || *size != std::floor(*size) ||
+        *count > 1e6)
+        return fail(splitterMessage(4));
+    const std::int64_t n = static_cast<std::int64_t>(*count);
+    const std::int64_t pieceSize = static_cast<std::int64_t>(*size);
+    // A keep-extension split: the marker goes, and every piece carries the extension.
+    std::string suffix;
+    if (extension.size() > 3 && extension.compare(extension.size() - 3, 3, "000") == 0) {
+        extension.resize(extension.size() - 3);
+        suffix = "." + extension;
+    }
+    const std::string info = infoPath;
+    const auto dot = info.rfind('.');
+    if (dot == std::string::npos || info.find('/', dot) != std::string::npos) return fail(splitterMessage(4));
+    const std::string base = info.substr(0, dot + 1);
+    res.output = base + extension;
+
+    // Every piece must be there with its size before anything is written.
+    std::vector<std::pair<std::string, std::int64_t>> pieces;
+    std::error_code ec;
+    for (std::int64_t k = 1; k <= n; ++k) {
+        const std::string p = base + pieceName("", k, suffix);
+        const auto len = static_cast<std::int64_t>(fs::file_size(p, ec));
+        const bool good = !ec && (k < n ? len == pieceSize : (len >= 1 && len <= pieceSize));
+        if (!good) {
+            Message m = splitterMessage(19, Icon::Exclamation);
+            m.suffix = " " + p;
+            return fail(m);
+        }
+        pieces.emplace_back(p, len);
+    }
+    std::uint64_t total = 0;
+    for (const auto& p : pieces) total += static_cast<std::uint64_t>(p.second);
+    if (double(total) / 1048576.0 > freeSpaceMB(fs::path(res.output).parent_path().string().empty() ? "." : fs::path(res.output).parent_path().string()))
+        return fail(splitterMessage(20));
+
+    AtomicFileWriter w(res.output);
+    std::uint64_t done = 0;
+    bool ok = w.ok();
+    for (const auto& [path, len] : pieces) {
+        if (!ok) break;
+        const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ok = in >= 0 && copyRange(in, 0, w.fd(), len, progress, done, total, res.stopped);
+        if (in >= 0) ::close(in);
+    }
+    if (res.stopped) return res;
+    if (!ok || !w.commit()) return fail(splitterMessage(3));
+    res.ok = true;
+    res.bytes = static_cast<std::int64_t>(total);
+    res.elapsed = seconds(start);
+    res.status = LangText("FileSplitter", 12) + " " + numberText(roundHalfEven(res.elapsed, 0)) + " s!";
+    return res;
+}
+
+}  // namespace fw::splitter

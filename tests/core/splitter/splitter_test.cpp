@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/splitter/splitter.h"
+#include "support/temp_home.h"
+#include "support/tools.h"
+
+namespace {
+
+using namespace fw::splitter;
+namespace fs = std::filesystem;
+
+std::string randomBytes(std::size_t n, unsigned seed = 7) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(rng());
+    return s;
+}
+
+class Splitter : public ::testing::Test {
+protected:
+    fw::test::TempHome home;
+    std::string source(const std::string& name, std::size_t size) {
+        std::string p = home.path(name);
+        fw::test::writeFile(p, randomBytes(size));
+        return p;
+    }
+};
+
+TEST_F(Splitter, ThreeMillionBytesInMegabytePieces) {
+    std::string src = source("movie.avi", 3000000);
+    auto r = SplitFile({src, "", 1048576, false, false});
+    ASSERT_TRUE(r.ok) << (r.messages.empty() ? "" : r.messages[0].resolve());
+    ASSERT_EQ(r.pieces.size(), 3u);
+    EXPECT_EQ(r.pieces[0].second, 1048576);
+    EXPECT_EQ(r.pieces[2].second, 902848);
+    EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "movie.001");
+    EXPECT_EQ(fw::test::readFile(home.path("movie.000")), "avifwsplit3fwfiles1048576");
+    EXPECT_EQ(summaryLine(3000000, pieceCount(3000000, 1048576)), "2.86 MB = 3 pieces");
+    EXPECT_EQ(pieceSizeForCount(3000000, 3), 1000000);
+    EXPECT_EQ(pieceCount(3000000, 1000000), 3);  // an exact multiple: no empty last piece
+    EXPECT_EQ(presetBytes("1024 KB"), 1048576);
+    EXPECT_EQ(presetBytes("1440 KB"), 1474560);
+
+    // Joined back byte for byte, under the name the record gives.
+    const std::string original = fw::test::readFile(src);
+    fs::remove(src);
+    auto j = AssemblyFiles(home.path("movie.000"));
+    ASSERT_TRUE(j.ok);
+    EXPECT_EQ(j.output, src);
+    EXPECT_EQ(fw::test::readFile(src), original);
+}
+
+TEST_F(Splitter, RefusalsWriteNothing) {
+    std::string src = source("small.avi", 700 * 1024);
+    auto r = SplitFile({src, "", 737280, false, false});  // "720 KB": one piece
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", 1}));
+    EXPECT_FALSE(fs::exists(home.path("small.000")));
+    EXPECT_FALSE(SplitFile({home.path("none.avi"), "", 1000, false, false}).ok);
+    EXPECT_FALSE(SplitFile({source("noext", 5000), "", 1000, false, false}).ok);  // a name without "."
+    EXPECT_TRUE(CheckForFile(""));
+    EXPECT_TRUE(CheckForFile(home.path("none.avi")));
+    EXPECT_FALSE(CheckForFile(src));
+}
+
+TEST_F(Splitter, NamesKeepExtensionAndPieceOneThousand) {
+    std::string src = source("clip.mpeg", 1001);
+    auto r = SplitFile({src, "", 1, false, true});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "clip.001.mpeg");
+    EXPECT_EQ(fs::path(r.pieces[999].first).filename(), "clip.1000.mpeg");
+    EXPECT_EQ(fw::test::readFile(home.path("clip.000")), "mpeg000fwsplit1001fwfiles1");
+    const std::string original = fw::test::readFile(src);
+    fs::remove(src);
+    auto j = AssemblyFiles(home.path("clip.000"));
+    ASSERT_TRUE(j.ok) << (j.messages.empty() ? "" : j.messages[0].resolve());
+    EXPECT_EQ(j.output, src);  // marker dropped, suffix on each piece: the source comes back
+    EXPECT_EQ(fw::test::readFile(src), original);
+    EXPECT_EQ(pieceName("a.", 7, ""), "a.007");
+}
+
+TEST_F(Splitter, ScriptsShortStemsAndTheShellRebuild) {
+    std::string src = source("movie.avi", 5000);
+    auto r = SplitFile({src, "", 2000, true, false});
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.infoFile.empty());  // a short stem: no info file with the script
+    EXPECT_FALSE(fs::exists(home.path("movie.000")));
+    const std::string bat = fw::test::readFile(r.batScript);
+    EXPECT_EQ(fs::path(r.batScript).filename(), "movie.avi - rebuild.bat");
+    EXPECT_NE(bat.find("\r\nCOPY /B movie.001+movie.002+movie.003 movie.\r\nREN movie. \"movie.avi\"\r\n"), std::string::npos);
+    EXPECT_EQ(bat.rfind("@ECHO off\r\nECHO.\r\n", 0), 0u);
+
+    const std::string original = fw::test::readFile(src);
+    fs::remove(src);
+    ASSERT_EQ(fw::test::sh("sh " + fw::test::quote(r.shScript)), 0);
+    EXPECT_EQ(fw::test::readFile(src), original);
+
+    std::string longName = source("long movie title.avi", 5000);
+    r = SplitFile({longName, "", 2000, true, false});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "long m~1.001");
+    EXPECT_EQ(fw::test::readFile(r.infoFile), "avifwsplit3fwfiles2000");
+    EXPECT_NE(fw::test::readFile(r.batScript).find("REN long m~1. \"long movie title.avi\""), std::string::npos);
+}
+
+TEST_F(Splitter, RoundTripsAroundBlockBoundaries) {
+    const std::int64_t block = 16 << 20;
+    const std::int64_t sizes[] = {block - 1, block, block + 1, 2 * block + 7};
+    for (std::int64_t total : sizes) {
+        for (std::int64_t piece : {block - 1, block, block + 1, total / 2 + 1}) {
+            if (pieceCount(total, piece) < 2) continue;
+            std::string src = source("round.bin", static_cast<std::size_t>(total));
+            const std::string original = fw::test::readFile(src);
+            auto r = SplitFile({src, "", piece, false, false});
+            ASSERT_TRUE(r.ok) << total << "/" << piece;
+            fs::remove(src);
+            ASSERT_TRUE(AssemblyFiles(home.path("round.000")).ok) << total << "/" << piece;
+            EXPECT_TRUE(fw::test::readFile(src) == original) << total << "/" << piece;
+            for (const auto& p : r.pieces) fs::remove(p.first);
+        }
+    }
+}
+
+TEST_F(Splitter, StopAndMissingPiecesLeaveNothingThatLooksFinished) {
+    std::string src = source("stop.avi", 3 * 1048576);
+    int calls = 0;
+    auto r = SplitFile({src, "", 1048576, false, false}, fw::Progress([&](std::uint64_t, std::uint64_t) { return ++calls < 2; }));
+    EXPECT_TRUE(r.stopped);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces.size(), 1u);  // the finished first piece stays
+    EXPECT_FALSE(fs::exists(home.path("stop.002")));
+    for (const auto& e : fs::directory_iterator(home.dir()))
+        EXPECT_EQ(e.path().filename().string().find(".stop.002"), std::string::npos) << "a temporary piece was left";
+
+    // A join with a short piece names it and writes nothing.
+    r = SplitFile({src, "", 1048576, false, false});
+    ASSERT_TRUE(r.ok);
+    fs::remove(src);
+    fw::test::writeFile(home.path("stop.002"), "short");
+    auto j = AssemblyFiles(home.path("stop.000"));
+    EXPECT_FALSE(j.ok);
+    EXPECT_NE(j.messages[0].resolve().find("stop.002"), std::string::npos);
+    EXPECT_FALSE(fs::exists(src));
+    fs::remove(home.path("stop.003"));
+    fw::test::writeFile(home.path("stop.002"), std::string(1048576, 'x'));
+    j = AssemblyFiles(home.path("stop.000"));
+    EXPECT_NE(j.messages[0].resolve().find("stop.003"), std::string::npos);
+    // Not an info record at all.
+    fw::test::writeFile(home.path("junk.000"), "hello");
+    EXPECT_EQ(AssemblyFiles(home.path("junk.000")).messages[0].text.key, 4);
+}
+
+}  // namespace
