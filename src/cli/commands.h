@@ -18,6 +18,8 @@ int runSync(const Argv& args);
 int runStats(const Argv& args);
 int runSplit(const Argv& args);
 int runJoin(const Argv& args);
+int runIfo(const Argv& args);
+int runChapters(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

@@ -45,6 +45,11 @@ void printHelp() {
         "            [--script] [--keep-ext] [--delete-source] [--out DIR] [--json]\n"
         "  join      join the pieces an info file (NAME.000) describes\n"
         "            INFO_FILE [--json]\n"
+        "  ifo       title sets, streams, program chains and chapters of a DVD\n"
+        "            [PATH: an IFO file, a VIDEO_TS folder or a folder holding one; none: the first disc] [--json]\n"
+        "  chapters  chapter lists from an INFO file or a DVD, in four layouts, or as key frames\n"
+        "            (--info FILE | --dvd PATH [--title-set T --chain P])\n"
+        "            (--format ogg|scenarist|maestro|cce --out BASE | --sync-stats STATS)\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -92,6 +97,8 @@ int main(int argc, char** argv) {
     if (cmd == "stats") return fw::cli::runStats(rest);
     if (cmd == "split") return fw::cli::runSplit(rest);
     if (cmd == "join") return fw::cli::runJoin(rest);
+    if (cmd == "ifo") return fw::cli::runIfo(rest);
+    if (cmd == "chapters") return fw::cli::runChapters(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

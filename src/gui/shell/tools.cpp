@@ -4,6 +4,7 @@
 #include "gui/avi/patcher_windows.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
+#include "gui/dvd/dvd_windows.h"
 #include "gui/resize/frmResize.h"
 #include "gui/splitter/frmsplitter.h"
 #include "gui/stats/frmStats.h"
@@ -22,6 +23,8 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("synchronizer"), [] { return new synchro; });
     main.registerTool(QStringLiteral("stats"), [] { return new frmStats; });
     main.registerTool(QStringLiteral("splitter"), [] { return new frmsplitter; });
+    main.registerTool(QStringLiteral("chapter"), [] { return new frmCapitoli; });
+    main.registerTool(QStringLiteral("ifoparser"), [] { return new frmIfoParser; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });
     main.registerTool(QStringLiteral("databupd"), [] { return new database_updater; });
