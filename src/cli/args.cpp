@@ -1,6 +1,7 @@
 #include "cli/args.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace fw::cli {
 
@@ -49,6 +50,17 @@ std::vector<std::string> Args::all(const std::string& name) const {
     auto [b, e] = m_values.equal_range(name);
     for (auto it = b; it != e; ++it) out.push_back(it->second);
     return out;
+}
+
+void dateAndTime(std::string& date, std::string& time) {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char d[32], h[32];
+    std::strftime(d, sizeof d, "%Y-%m-%d", &tm);
+    std::strftime(h, sizeof h, "%H:%M:%S", &tm);
+    date = d;
+    time = h;
 }
 
 int fail(const std::string& message, int code) {

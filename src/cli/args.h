@@ -27,6 +27,9 @@ private:
     std::string m_error;
 };
 
+// Today's date and the time now, as reports print them ("2026-12-05", "17:30:00").
+void dateAndTime(std::string& date, std::string& time);
+
 // A failure the user must read: prints it to standard error and gives the exit code.
 int fail(const std::string& message, int code = 1);
 

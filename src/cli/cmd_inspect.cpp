@@ -16,17 +16,6 @@ using fw::avi::InspectorResult;
 
 namespace {
 
-void dateAndTime(std::string& date, std::string& time) {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char d[32], h[32];
-    std::strftime(d, sizeof d, "%Y-%m-%d", &tm);
-    std::strftime(h, sizeof h, "%H:%M:%S", &tm);
-    date = d;
-    time = h;
-}
-
 void writeJson(Json& j, const InspectorResult& r) {
     const auto& info = r.info;
     j.beginObject().field("file", r.path);

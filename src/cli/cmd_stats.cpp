@@ -93,12 +93,8 @@ int runStats(const Argv& argv) {
         return 0;
     }
     if (auto out = a.get("report")) {
-        std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        char d[32], h[32];
-        std::strftime(d, sizeof d, "%Y-%m-%d", &tm);
-        std::strftime(h, sizeof h, "%H:%M:%S", &tm);
+        std::string d, h;
+        dateAndTime(d, h);
         if (!writeStatsReport(*out, file, an, a.has("frames-table"), d, h)) return fail("cannot write the report " + *out);
         std::printf("%s\n", out->c_str());
         return 0;

@@ -17,11 +17,8 @@ using fw::test::runCli;
 bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> out;
     EXPECT_EQ(a.size(), b.size());
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (a[i] != b[i]) out.push_back(i);
-    return out;
+    return fw::test::differingBytes(a, b);
 }
 
 class CliPatch : public ::testing::Test {

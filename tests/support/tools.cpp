@@ -1,5 +1,6 @@
 #include "support/tools.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,13 @@ std::string probe(const std::string& file, const std::string& stream, const std:
     std::string out = capture("ffprobe -v error -select_streams " + stream + " -show_entries " + entry +
                               " -of default=nw=1:nk=1 " + quote(file) + " 2>/dev/null");
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+std::vector<std::size_t> differingBytes(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        if (a[i] != b[i]) out.push_back(i);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Public tools the tests make real files with and cross-check against (ffmpeg, ffprobe, ogmmerge).
 #include <string>
+#include <vector>
 
 namespace fw::test {
 
@@ -11,5 +12,7 @@ std::string capture(const std::string& command);
 // ffprobe's value of one entry ("stream=width") of a stream ("v:0", "a:1").
 std::string probe(const std::string& file, const std::string& stream, const std::string& entry);
 std::string quote(const std::string& s);
+// Offsets where two byte strings differ (a length difference counts as a failure of the caller's).
+std::vector<std::size_t> differingBytes(const std::string& a, const std::string& b);
 
 }  // namespace fw::test

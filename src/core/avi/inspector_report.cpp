@@ -119,23 +119,8 @@ bool appendReport(const std::string& path, const std::string& text) {
 std::int64_t proposedHeaderSize(const InspectorResult& r) { return std::int64_t(r.info.hdrlSize) + 33; }
 
 bool saveHeader(const std::string& src, const std::string& dst, std::int64_t bytes, std::string* error) {
-    FileSource in(src);
-    if (!in.isOpen()) {
-        if (error) *error = "cannot open " + src;
-        return false;
-    }
-    const std::int64_t total = std::clamp<std::int64_t>(bytes, 0, in.size());
-    // Copied in blocks, so a large size typed by the user costs no more memory than a small one.
-    AtomicFileWriter out(dst);
-    constexpr std::size_t kBlock = 1 << 20;
-    for (std::int64_t at = 0; at < total && out.ok();) {
-        auto block = in.readUpTo(at, static_cast<std::size_t>(std::min<std::int64_t>(kBlock, total - at)));
-        if (block.empty()) break;
-        out.write(block.data(), block.size());
-        at += static_cast<std::int64_t>(block.size());
-    }
-    if (!out.commit()) {
-        if (error) *error = "cannot write " + dst;
+    if (!copyFileAtomically(src, dst, std::max<std::int64_t>(bytes, 0))) {
+        if (error) *error = "cannot copy " + src + " to " + dst;
         return false;
     }
     return true;

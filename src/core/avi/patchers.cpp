@@ -40,6 +40,12 @@ bool expectText(const FileSource& src, PatchBase& base, std::int64_t pos, std::s
     return true;
 }
 
+PatchOutcome patchRefusal(int key) {
+    PatchOutcome o;
+    o.messages.push_back(patchMessage(key));
+    return o;
+}
+
 OpenOutcome refuse(Message m) {
     OpenOutcome o;
     o.messages.push_back(std::move(m));
@@ -182,9 +188,7 @@ OpenOutcome openFourcc(const std::string& path, FourccSession& s) {
 
 PatchOutcome saveFourcc(const FourccSession& s, const std::string& code) {
     if (code.size() != 4) {
-        PatchOutcome o;
-        o.messages.push_back(patchMessage(8));
-        return o;
+        return patchRefusal(8);
     }
     return applyPatch(s.base, {{s.handlerPos, bytesOf(s.handler), bytesOf(code)},
                                {s.formatPos + kStrfCompressionOffset + 4, bytesOf(s.compression), bytesOf(code)}});
@@ -234,9 +238,7 @@ std::uint32_t proposedScale(const FpsSession& s, double rate) {
 
 PatchOutcome saveFps(const FpsSession& s, std::uint32_t newScale) {
     if (newScale == 0) {
-        PatchOutcome o;
-        o.messages.push_back(patchMessage(5));
-        return o;
+        return patchRefusal(5);
     }
     return applyPatch(s.base, {{kFpsScalePos, le32(s.scale), le32(newScale)}});
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -63,6 +64,26 @@ bool AtomicFileWriter::commit() {
     }
     m_failed = true;
     return false;
+}
+
+bool copyFileAtomically(const std::string& src, const std::string& dst, long long maxBytes) {
+    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    AtomicFileWriter out(dst);
+    // Blocks of 4 MB: a large copy costs no more memory than a small one.
+    std::string buf(4 << 20, '\0');
+    long long left = maxBytes < 0 ? -1 : maxBytes;
+    bool ok = out.ok();
+    while (ok && left != 0) {
+        const std::size_t want = left < 0 ? buf.size() : static_cast<std::size_t>(std::min<long long>(left, static_cast<long long>(buf.size())));
+        const ssize_t n = ::read(in, buf.data(), want);
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        ok = out.write(buf.data(), static_cast<std::size_t>(n));
+        if (left > 0) left -= n;
+    }
+    ::close(in);
+    return ok && out.commit();
 }
 
 }  // namespace fw

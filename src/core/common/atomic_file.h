@@ -30,4 +30,8 @@ private:
     bool m_done = false;
 };
 
+// Copies the first maxBytes bytes of src (all of it when negative) to dst through an
+// AtomicFileWriter, in blocks. False when src cannot be read or dst cannot be written.
+bool copyFileAtomically(const std::string& src, const std::string& dst, long long maxBytes = -1);
+
 }  // namespace fw

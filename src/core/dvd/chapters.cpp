@@ -85,91 +85,87 @@ InfoFile CheckInfo(std::string_view text) {
     InfoFile info;
     const auto lines = splitLines(text);
     std::size_t i = 0;
+    // The keys in the order they are tested; the first found anywhere in a line decides.
+    enum class Into { Set, Min, Avg, Max };
     struct Key {
         const char* key;
         std::string InfoFile::*field;
+        Into how = Into::Set;
     };
-    const Key simple[] = {{"Name: ", &InfoFile::name},
-                          {"Size (B): ", &InfoFile::size},
-                          {"Frames: ", &InfoFile::frames},
-                          {"Title: ", &InfoFile::title},
-                          {"Angle: ", &InfoFile::angle}};
-    const Key video[] = {{"Compression: ", &InfoFile::compression}, {"TV system: ", &InfoFile::tvSystem},
-                         {"Aspect ratio: ", &InfoFile::aspectRatio}, {"Display mode: ", &InfoFile::displayMode},
-                         {"Resolution: ", &InfoFile::resolution},    {"Letterboxed: ", &InfoFile::letterboxed},
-                         {"Mode: ", &InfoFile::mode}};
+    const Key keys[] = {{"Name: ", &InfoFile::name},
+                        {"Size (B): ", &InfoFile::size},
+                        {"Frames: ", &InfoFile::frames},
+                        {"Title: ", &InfoFile::title},
+                        {"Angle: ", &InfoFile::angle},
+                        {"MinDataRate (B/s): ", &InfoFile::bitrate, Into::Min},
+                        {"AvgDataRate (B/s): ", &InfoFile::bitrate, Into::Avg},
+                        {"MaxDataRate (B/s): ", &InfoFile::bitrate, Into::Max},
+                        {"Compression: ", &InfoFile::compression},
+                        {"TV system: ", &InfoFile::tvSystem},
+                        {"Aspect ratio: ", &InfoFile::aspectRatio},
+                        {"Display mode: ", &InfoFile::displayMode},
+                        {"Resolution: ", &InfoFile::resolution},
+                        {"Letterboxed: ", &InfoFile::letterboxed},
+                        {"Mode: ", &InfoFile::mode}};
     while (i < lines.size()) {
         const std::string& line = lines[i];
-        auto value = [&](const char* key) { return replaceAll(line, key, ""); };
-        bool done = false;
-        for (const auto& k : simple)
-            if (!done && line.find(k.key) != std::string::npos) {
-                info.*k.field = value(k.key);
-                done = true;
+        const Key* hit = nullptr;
+        for (const auto& k : keys)
+            if (!hit && line.find(k.key) != std::string::npos) hit = &k;
+        if (hit) {
+            const std::string value = replaceAll(line, hit->key, "");
+            std::string& field = info.*hit->field;
+            switch (hit->how) {
+                case Into::Set: field = value; break;
+                case Into::Min: field = value + " (Min) - "; break;
+                case Into::Avg: field += value + " (Avg) - "; break;
+                case Into::Max: field += value + " (Max)"; break;
             }
-        if (done) {
             ++i;
             continue;
         }
-        if (line.find("MinDataRate (B/s): ") != std::string::npos) {
-            info.bitrate = value("MinDataRate (B/s): ") + " (Min) - ";
-        } else if (line.find("AvgDataRate (B/s): ") != std::string::npos) {
-            info.bitrate += value("AvgDataRate (B/s): ") + " (Avg) - ";
-        } else if (line.find("MaxDataRate (B/s): ") != std::string::npos) {
-            info.bitrate += value("MaxDataRate (B/s): ") + " (Max)";
-        } else {
-            for (const auto& k : video)
-                if (!done && line.find(k.key) != std::string::npos) {
-                    info.*k.field = value(k.key);
-                    done = true;
-                }
-            if (done) {
+        if (line.find("Stream[") != std::string::npos) {
+            while (i < lines.size() && lines[i].find("Stream[") != std::string::npos) {
+                info.streams.push_back(replaceAll(lines[i], "[]", ""));
                 ++i;
-                continue;
             }
-            if (line.find("Stream[") != std::string::npos) {
-                while (i < lines.size() && lines[i].find("Stream[") != std::string::npos) {
-                    info.streams.push_back(replaceAll(lines[i], "[]", ""));
-                    ++i;
-                }
-                ++i;  // the line that ends the block is dropped
-                continue;
+            ++i;  // the line that ends the block is dropped
+            continue;
+        }
+        if (ifind(line, "Chap#=Frame# Name") != std::string::npos) {
+            ++i;
+            int c = 0;
+            while (i < lines.size() && lines[i].find("Chapter") != std::string::npos) {
+                auto w = words(betweenEquals(lines[i]));
+                if (w.size() < 2) return info;  // a chapter line without its name ends the reading
+                info.rows.push_back({w[1], formatPattern(c, "00##"), w[0]});
+                ++i;
+                ++c;
             }
-            if (ifind(line, "Chap#=Frame# Name") != std::string::npos) {
-                ++i;
-                int c = 0;
-                while (i < lines.size() && lines[i].find("Chapter") != std::string::npos) {
-                    auto w = words(betweenEquals(lines[i]));
-                    if (w.size() < 2) return info;  // a chapter line without its name ends the reading
-                    info.rows.push_back({w[1], formatPattern(c, "00##"), w[0]});
-                    ++i;
-                    ++c;
+            ++i;
+            continue;
+        }
+        if (line.find("Chap#=Time") != std::string::npos) {
+            ++i;
+            std::size_t j = 1;
+            while (i < lines.size() && lines[i].find("Chapter") != std::string::npos) {
+                const std::string& l = lines[i];
+                std::size_t row = j;
+                if (l.find("Chapter" + std::to_string(j)) == std::string::npos) {
+                    // Another number (or the expected one with leading zeros): the number after "r".
+                    const std::string head = l.substr(0, l.find('='));
+                    const auto r = head.find('r');
+                    auto n = r == std::string::npos ? std::nullopt : parseNumber(trim(head.substr(r + 1)));
+                    if (!n || *n < 1) return info;
+                    row = static_cast<std::size_t>(*n);
                 }
+                if (row > info.rows.size()) return info;  // a time for a row that does not exist
+                info.rows[row - 1].start = betweenEquals(l);
+                j = row + 1;
                 ++i;
-                continue;
             }
-            if (line.find("Chap#=Time") != std::string::npos) {
-                ++i;
-                std::size_t j = 1;
-                while (i < lines.size() && lines[i].find("Chapter") != std::string::npos) {
-                    const std::string& l = lines[i];
-                    std::size_t row = j;
-                    if (l.find("Chapter" + std::to_string(j)) == std::string::npos) {
-                        // Another number (or the expected one with leading zeros): the number after "r".
-                        const std::string head = l.substr(0, l.find('='));
-                        const auto r = head.find('r');
-                        auto n = r == std::string::npos ? std::nullopt : parseNumber(trim(head.substr(r + 1)));
-                        if (!n || *n < 1) return info;
-                        row = static_cast<std::size_t>(*n);
-                    }
-                    if (row > info.rows.size()) return info;  // a time for a row that does not exist
-                    info.rows[row - 1].start = betweenEquals(l);
-                    j = row + 1;
-                    ++i;
-                }
-                ++i;
-                continue;
-            }
+            ++i;
+            continue;
         }
         ++i;
     }
@@ -262,18 +258,9 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
     }
     const fs::path p(statsPath);
     res.backup = (p.parent_path() / ("StatsReader_" + trim(p.filename().string()) + ".bak")).string();
-    {
-        fw::AtomicFileWriter copy(res.backup);
-        for (std::int64_t at = 0; at < src.size() && copy.ok();) {
-            auto block = src.readUpTo(at, 4 << 20);
-            if (block.empty()) break;
-            copy.write(block.data(), block.size());
-            at += static_cast<std::int64_t>(block.size());
-        }
-        if (!copy.commit()) {
-            res.messages.push_back(synchRefusal());
-            return res;
-        }
+    if (!copyFileAtomically(statsPath, res.backup)) {
+        res.messages.push_back(synchRefusal());
+        return res;
     }
     const int fd = ::open(statsPath.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {

@@ -501,18 +501,9 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     }
     // The backup first: the file is changed in place only once a copy of it is safe.
     const std::string backup = (std::filesystem::path(path).parent_path() / "StatsReader.bak").string();
-    {
-        AtomicFileWriter copy(backup);
-        for (std::int64_t at = 0; at < src.size() && copy.ok();) {
-            auto block = src.readUpTo(at, 4 << 20);
-            if (block.empty()) break;
-            copy.write(block.data(), block.size());
-            at += static_cast<std::int64_t>(block.size());
-        }
-        if (!copy.commit()) {
-            res.messages.push_back(Message::lang("StatsEditorMsgBox", 27, Icon::Critical, title));
-            return res;
-        }
+    if (!copyFileAtomically(path, backup)) {
+        res.messages.push_back(Message::lang("StatsEditorMsgBox", 27, Icon::Critical, title));
+        return res;
     }
     r.kblk = r.kblk + r.mblk + r.ublk;
     bool raised = false;

@@ -20,13 +20,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrent>
 
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
+#include "gui/ui/background.h"
 #include "gui/ui/file_dialog.h"
 #include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
@@ -49,12 +48,6 @@ void setBackground(QLineEdit* e, std::optional<std::uint32_t> colour) {
     e->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; }").arg(c.name(), text.name()));
 }
 
-QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip) {
-    auto* b = new QPushButton(owner->style()->standardIcon(icon), QString(), owner);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    return b;
-}
 
 }  // namespace
 
@@ -63,17 +56,12 @@ frmAviDetector::frmAviDetector(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAcceptDrops(true);
     buildUi();
     reset();
-    connect(&m_watcher, &QFutureWatcher<InspectorResult>::finished, this, [this] {
-        m_progress->hide();
-        setWindowTitle(lang("FormCaptions", 2));
-        show(m_watcher.result());
-        emit loaded();
-    });
+    m_runner = new BackgroundRunner(this, m_progress);
 }
 
 frmAviDetector::~frmAviDetector() {
-    if (m_shared) m_shared->stop = true;
-    m_watcher.waitForFinished();
+    m_runner->stop();
+    m_runner->wait();
 }
 
 QWidget* frmAviDetector::fieldRow(QWidget* parent, QGridLayout* grid, int row, int f, int col) {
@@ -254,42 +242,27 @@ void frmAviDetector::cmdOpen_Click() {
     loadFile(r.path, r.filterIndex == 3);
 }
 
-bool frmAviDetector::busy() const { return m_watcher.isRunning(); }
+bool frmAviDetector::busy() const { return m_runner->busy(); }
 
 void frmAviDetector::loadFile(const QString& path, std::optional<bool> ogm) {
     if (busy()) return;
     reset();
     const bool isOgm = ogm.value_or(fw::avi::looksLikeOgm(ss(path)));
     const bool rounded = m_chkRBV->isChecked();
-    m_shared = std::make_shared<Shared>();
-    auto shared = m_shared;
-    setWindowTitle(lang("FormCaptions", 3));
-    m_progress->setRange(0, 0);
-    m_progress->show();
-    // The progress bar follows the index reading from a timer, so the worker never touches widgets.
-    auto* timer = new QTimer(this);
-    timer->setInterval(100);
-    connect(timer, &QTimer::timeout, this, [this, timer, shared] {
-        if (!busy()) {
-            timer->deleteLater();
-            return;
-        }
-        if (shared->total > 0) {
-            m_progress->setRange(0, 1000);
-            m_progress->setValue(static_cast<int>(shared->done * 1000 / shared->total));
-        }
-    });
-    timer->start();
     const std::string p = ss(path);
-    m_watcher.setFuture(QtConcurrent::run([p, isOgm, rounded, shared] {
-        if (isOgm) return fw::avi::inspectOgm(p);
-        return fw::avi::inspectAvi(p, fw::Progress([shared](std::uint64_t done, std::uint64_t total) {
-                                        shared->done = done;
-                                        shared->total = total;
-                                        return !shared->stop.load();
-                                    }),
-                                    rounded);
-    }));
+    auto result = std::make_shared<InspectorResult>();
+    setWindowTitle(lang("FormCaptions", 3));
+    m_progress->show();
+    m_runner->start(
+        [p, isOgm, rounded, result](fw::Progress progress) {
+            *result = isOgm ? fw::avi::inspectOgm(p) : fw::avi::inspectAvi(p, std::move(progress), rounded);
+        },
+        [this, result] {
+            m_progress->hide();
+            setWindowTitle(lang("FormCaptions", 2));
+            show(*result);
+            emit loaded();
+        });
 }
 
 void frmAviDetector::show(const InspectorResult& r) {
@@ -367,7 +340,7 @@ void frmAviDetector::dropEvent(QDropEvent* e) {
 }
 
 void frmAviDetector::closeEvent(QCloseEvent* e) {
-    if (m_shared) m_shared->stop = true;
+    m_runner->stop();
     QWidget::closeEvent(e);
 }
 

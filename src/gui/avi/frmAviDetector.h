@@ -1,11 +1,8 @@
 #pragma once
 // The AVI/OGM inspector window: open or drop a file, see its fields on tabs, the chunk grid and
 // the tags, write a report or export the header. The reading runs off the UI thread.
-#include <QFutureWatcher>
 #include <QWidget>
 #include <array>
-#include <atomic>
-#include <memory>
 
 #include "core/avi/inspector.h"
 
@@ -21,6 +18,8 @@ class QTabWidget;
 class QTableWidget;
 
 namespace fw::gui {
+
+class BackgroundRunner;
 
 class frmAviDetector : public QWidget {
     Q_OBJECT
@@ -65,12 +64,7 @@ private:
     QProgressBar* m_progress = nullptr;
     std::array<QPushButton*, 3> m_fileButtons{};  // report, save header, play
     fw::avi::InspectorResult m_result;
-    QFutureWatcher<fw::avi::InspectorResult> m_watcher;
-    struct Shared {
-        std::atomic<std::uint64_t> done{0}, total{0};
-        std::atomic<bool> stop{false};
-    };
-    std::shared_ptr<Shared> m_shared;
+    BackgroundRunner* m_runner = nullptr;
 };
 
 class frmSaveHeader : public QWidget {

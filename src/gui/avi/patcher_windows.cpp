@@ -20,12 +20,6 @@ namespace fw::gui {
 
 namespace {
 
-QPushButton* button(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip) {
-    auto* b = new QPushButton(owner->style()->standardIcon(icon), QString(), owner);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    return b;
-}
 
 QLabel* value(QWidget* owner, const char* name) {
     auto* l = new QLabel(owner);
@@ -93,11 +87,11 @@ fcc_changer::fcc_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     f.grid->addWidget(m_codec, 1, 1);
     f.grid->addWidget(new QLabel(lang("FccChanger", 2), this), 2, 0);
     f.grid->addWidget(m_presets, 2, 1);
-    auto* open = button(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
-    m_save = button(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FccChangerTooltips", 2));
-    m_db = button(this, QStyle::SP_FileDialogContentsView, "cmdDatabase", lang("FccChangerTooltips", 1));
-    auto* info = button(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
-    auto* esci = button(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
+    auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
+    m_save = iconButton(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FccChangerTooltips", 2));
+    m_db = iconButton(this, QStyle::SP_FileDialogContentsView, "cmdDatabase", lang("FccChangerTooltips", 1));
+    auto* info = iconButton(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
+    auto* esci = iconButton(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
     for (auto* b : {open, m_save, m_db, info}) f.buttons->addWidget(b);
     f.buttons->addStretch(1);
     f.buttons->addWidget(esci);
@@ -177,11 +171,11 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     f.grid->addWidget(new QLabel(lang("FpsChanger", 2), this), row, 0);
     f.grid->addWidget(m_presets, row, 1);
     f.grid->addWidget(m_new, row, 2);
-    auto* open = button(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
-    m_save = button(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FpsChangerTooltips", 2));
-    m_play = button(this, QStyle::SP_MediaPlay, "cmdPlay", lang("General", 1));
-    auto* info = button(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
-    auto* esci = button(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
+    auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
+    m_save = iconButton(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FpsChangerTooltips", 2));
+    m_play = iconButton(this, QStyle::SP_MediaPlay, "cmdPlay", lang("General", 1));
+    auto* info = iconButton(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
+    auto* esci = iconButton(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
     for (auto* b : {open, m_save, m_play, info}) f.buttons->addWidget(b);
     f.buttons->addStretch(1);
     f.buttons->addWidget(esci);
@@ -263,11 +257,11 @@ synchro::synchro(QWidget* parent) : QWidget(parent, Qt::Window) {
         f.grid->addWidget(new QLabel(caption, this), row, 0);
         f.grid->addWidget(w, row++, 1);
     }
-    auto* open = button(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
-    m_save = button(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("SynchronizerTooltips", 1));
-    m_play = button(this, QStyle::SP_MediaPlay, "cmdPlay", lang("FpsChangerTooltips", 1));
-    auto* info = button(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
-    auto* esci = button(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
+    auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
+    m_save = iconButton(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("SynchronizerTooltips", 1));
+    m_play = iconButton(this, QStyle::SP_MediaPlay, "cmdPlay", lang("FpsChangerTooltips", 1));
+    auto* info = iconButton(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
+    auto* esci = iconButton(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
     for (auto* b : {open, m_save, m_play, info}) f.buttons->addWidget(b);
     f.buttons->addStretch(1);
     f.buttons->addWidget(esci);

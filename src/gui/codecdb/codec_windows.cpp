@@ -66,12 +66,6 @@ void fillFields(std::array<QLineEdit*, 6>& fields, const CodecRecord& r) {
     }
 }
 
-QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip) {
-    auto* b = new QPushButton(owner->style()->standardIcon(icon), QString(), owner);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    return b;
-}
 
 }  // namespace
 

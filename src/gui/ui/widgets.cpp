@@ -55,6 +55,13 @@ bool openWithAssociatedApp(const QString& pathOrUrl) {
     return QDesktopServices::openUrl(url);
 }
 
+QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip) {
+    auto* b = new QPushButton(owner->style()->standardIcon(icon), QString(), owner);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    return b;
+}
+
 QPixmap logoPixmap(int width, int height) {
     QPixmap pm(width, height);
     pm.fill(Qt::transparent);

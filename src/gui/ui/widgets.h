@@ -4,7 +4,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QString>
+#include <QStyle>
 #include <QWidget>
 
 namespace fw::gui {
@@ -21,6 +23,9 @@ void showInfoWindow(QWidget* parent, const QString& caption, const QString& text
 
 // Opens a file or address with the desktop's associated application.
 bool openWithAssociatedApp(const QString& pathOrUrl);
+
+// A button showing one of the desktop's standard icons, with its object name and tool tip.
+QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip);
 
 // The program's icon and logo, drawn rather than shipped as picture files.
 QIcon appIcon();

@@ -18,11 +18,8 @@ using fw::fixtures::AviStreamSpec;
 
 // Positions where two files differ (they have the same length).
 std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> out;
     EXPECT_EQ(a.size(), b.size());
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (a[i] != b[i]) out.push_back(i);
-    return out;
+    return fw::test::differingBytes(a, b);
 }
 
 std::vector<std::size_t> range(std::int64_t from, int n) {
