@@ -8,6 +8,3 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network DBus Concurren
 if(FW_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()
-if(FW_BUILD_BENCH)
-  find_package(benchmark REQUIRED)
-endif()
