@@ -12,7 +12,14 @@
 #include <QTest>
 
 #include "core/common/ini.h"
+#include "core/bitrate/bitrate_calc.h"
 #include "core/common/lang.h"
+#include "core/resize/resize_calc.h"
+#include "core/splitter/splitter.h"
+#include "core/stats/stats_file.h"
+#include "fixtures/byte_writer.h"
+#include "fixtures/stats_builder.h"
+#include <set>
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/shell/preferences.h"
 #include "gui/shell/splash.h"
@@ -136,6 +143,35 @@ private slots:
         env2.main->close();
         QSettings again(QStringLiteral("Framewise"), QStringLiteral("Framewise"));
         QVERIFY(!again.contains(QStringLiteral("Settings/MainLeft")));
+    }
+
+    void everyWindowFindsItsTextsInBothLanguages() {
+        GuiEnv env;
+        std::set<std::pair<std::string, int>> used;
+        fw::setLangLookupRecorder([&](const std::string& s, int k) { used.insert({s, k}); });
+        env.main->Load_Form();
+        for (const QString& name : env.main->toolNames()) env.main->openTool(name);
+        env.main->close();
+        // Texts composed by the tools themselves.
+        fw::bitrate::Bitcalc calc;
+        calc.calcola();
+        fw::resize::ResizeCalc resize;
+        resize.open();
+        std::string stats = env.home->path("a.stats");
+        fw::fixtures::writeBytes(stats, fw::fixtures::buildStats(fw::fixtures::statsPattern(20)));
+        auto a = fw::stats::AnalizeStats(stats);
+        fw::stats::ScaleCurve(stats, a.summary.average(), a.summary.Max, a.summary.Min);
+        fw::stats::writeStatsReport(env.home->path("r.txt"), stats, a, true, "d", "t");
+        fw::splitter::rebuildBat("a.", 2, "", "a.avi");
+        fw::splitter::summaryLine(5000, 2);
+        fw::setLangLookupRecorder(nullptr);
+        QVERIFY(used.size() > 200);
+        for (const char* code : {"eng", "ita"}) {
+            const std::string data = fw::test::readFile(fw::test::sourceDir() + "/lang/" + code + ".ini");
+            for (const auto& [section, key] : used)
+                QVERIFY2(fw::readIniData(data, section, std::to_string(key), "\x01") != "\x01",
+                         qPrintable(QStringLiteral("%1.ini lacks [%2] %3").arg(code, QString::fromStdString(section)).arg(key)));
+        }
     }
 
     void sysinfoShowsTheSystemText() {

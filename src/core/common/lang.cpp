@@ -29,7 +29,17 @@ void savePreferences() {
 
 std::string languageFile(const std::string& code) { return paths().langDir + "/" + code + ".ini"; }
 
+namespace {
+std::function<void(const std::string&, int)>& recorder() {
+    static std::function<void(const std::string&, int)> r;
+    return r;
+}
+}  // namespace
+
+void setLangLookupRecorder(std::function<void(const std::string& section, int key)> r) { recorder() = std::move(r); }
+
 std::string LangText(const std::string& section, int key) {
+    if (recorder()) recorder()(section, key);
     return ReadIni(languageFile(globals().Language), section, std::to_string(key), "0");
 }
 

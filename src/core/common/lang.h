@@ -1,5 +1,6 @@
 #pragma once
 // The language tables and the preferences every window shares.
+#include <functional>
 #include <string>
 
 #include "core/common/message.h"
@@ -27,5 +28,9 @@ std::string languageFile(const std::string& code);
 // reads the file anew, so a language change reaches every window opened after it.
 std::string LangText(const std::string& section, int key);
 inline std::string LangText(const LangKey& k) { return LangText(k.section, k.key); }
+
+// Tests record every lookup made while windows load and tools run, so a text looked up through a
+// table or a computed key is checked against the language files too. Null switches it off.
+void setLangLookupRecorder(std::function<void(const std::string& section, int key)> recorder);
 
 }  // namespace fw

@@ -45,6 +45,7 @@ public:
     // Shows the tool's window, creating it only when none is open.
     QWidget* openTool(const QString& entry);
     QWidget* findTool(const QString& entry) const;
+    QStringList toolNames() const { return m_factories.keys(); }
     template <typename W>
     W* tool(const QString& entry) const { return qobject_cast<W*>(findTool(entry)); }
 
