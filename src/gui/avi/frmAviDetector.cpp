@@ -260,12 +260,12 @@ void frmAviDetector::loadFile(const QString& path, std::optional<bool> ogm) {
         [this, result] {
             m_progress->hide();
             setWindowTitle(lang("FormCaptions", 2));
-            show(*result);
+            showResult(*result);
             emit loaded();
         });
 }
 
-void frmAviDetector::show(const InspectorResult& r) {
+void frmAviDetector::showResult(const InspectorResult& r) {
     MsgBox::showAll(this, r.messages, windowTitle());
     if (!r.ok) {
         reset();
@@ -324,7 +324,7 @@ void frmAviDetector::cmdSaveHeader_Click() {
     if (!m_result.ok || m_result.isOgm) return;
     auto* w = new frmSaveHeader(qs(m_result.path), fw::avi::proposedHeaderSize(m_result));
     w->setAttribute(Qt::WA_DeleteOnClose);
-    w->QWidget::show();
+    w->show();
 }
 
 void frmAviDetector::dragEnterEvent(QDragEnterEvent* e) {

@@ -47,7 +47,7 @@ protected:
 private:
     void buildUi();
     void reset();
-    void show(const fw::avi::InspectorResult& r);
+    void showResult(const fw::avi::InspectorResult& r);
     void showStreamTab(int tab);
     QWidget* fieldRow(QWidget* parent, QGridLayout* grid, int row, int field, int col = 0);
 
