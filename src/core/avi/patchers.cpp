@@ -196,10 +196,8 @@ PatchOutcome saveFourcc(const FourccSession& s, const std::string& code) {
 
 // ---- Frame-rate changer ---------------------------------------------------------------------
 std::optional<double> ratePreset(std::string_view text) {
-    std::string t = trim(ireplace(text, "fps", ""));
-    for (const auto& p : kRatePresets)
-        if (trim(ireplace(p.entry, "fps", "")) == t || p.entry == text) return p.rate;
-    auto v = parseNumber(t);
+    // "23.976", "23.976 fps" or the whole entry: the number decides.
+    auto v = parseNumber(trim(ireplace(text, "fps", "")));
     if (!v) return std::nullopt;
     for (const auto& p : kRatePresets)
         if (std::fabs(p.rate - *v) < 1e-9) return p.rate;
