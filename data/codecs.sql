@@ -402,6 +402,9 @@ insert into lista_completa values ('jpeg', 'Motion JPEG', '', '', 'Known to FFmp
 insert into lista_completa values ('lsvm', 'H.263 / H.263-1996, H.263+ / H.263-1998 / H.263 version 2', '', '', 'Known to FFmpeg as h263.', 'FFmpeg (libavcodec), decoder h263');
 insert into lista_completa values ('mjp2', 'JPEG 2000', '', '', 'Known to FFmpeg as jpeg2000.', 'FFmpeg (libavcodec), decoder jpeg2000');
 insert into lista_completa values ('mjpa', 'Motion JPEG', '', '', 'Known to FFmpeg as mjpeg.', 'FFmpeg (libavcodec), decoder mjpeg');
+insert into lista_completa values ('mp41', 'Microsoft MPEG-4 v1', 'Microsoft', 'Yes', 'Microsoft''s first MPEG-4 draft codec, as its own encoder writes the code (lower case).', 'FFmpeg (libavcodec, msmpeg4v1); Debian package ffmpeg');
+insert into lista_completa values ('mp42', 'Microsoft MPEG-4 v2', 'Microsoft', 'Yes', 'Microsoft''s second MPEG-4 draft codec, as its own encoder writes the code (lower case).', 'FFmpeg (libavcodec, msmpeg4v2); Debian package ffmpeg');
+insert into lista_completa values ('mp43', 'Microsoft MPEG-4 v3', 'Microsoft', 'Yes', 'Microsoft MPEG-4 v3, as its own encoder writes the code (lower case); DivX ;-) 3.11 files are often relabelled to it.', 'FFmpeg (libavcodec, msmpeg4v3); Debian package ffmpeg');
 insert into lista_completa values ('mp4v', 'MPEG-4 part 2', '', '', 'Known to FFmpeg as mpeg4.', 'FFmpeg (libavcodec), decoder mpeg4');
 insert into lista_completa values ('mpg1', 'MPEG-1 video', '', '', 'Known to FFmpeg as mpeg1video.', 'FFmpeg (libavcodec), decoder mpeg1video');
 insert into lista_completa values ('mpg2', 'MPEG-2 video', '', '', 'Known to FFmpeg as mpeg2video.', 'FFmpeg (libavcodec), decoder mpeg2video');

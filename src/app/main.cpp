@@ -5,12 +5,14 @@
 #include "gui/shell/splash.h"
 #include "gui/shell/tools.h"
 #include "gui/ui/widgets.h"
+#include "platform/media_log.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Framewise"));
     QApplication::setOrganizationName(QStringLiteral("Framewise"));
     QApplication::setWindowIcon(fw::gui::appIcon());
+    fw::platform::quietMediaLibraries();
     fw::initPaths();
     fw::ensureUserSettings();
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "cli/args.h"
 #include "cli/commands.h"
@@ -31,24 +32,34 @@ void writeJson(Json& j, const InspectorResult& r) {
         .field("height", info.avih.dwHeight)
         .field("microsec_per_frame", info.avih.dwMicroSecPerFrame)
         .field("fps", roundHalfEven(r.fps, 3))
-        .field("total_frames", r.isOgm ? static_cast<long long>(r.oggFrames) : static_cast<long long>(info.avih.dwTotalFrames))
+        .field("total_frames", static_cast<long long>(r.isOgm ? r.oggFrames : info.totalFrames))
         .field("streams", static_cast<int>(info.avih.dwStreams))
         .field("duration_s", info.duration);
     j.key("video").beginObject();
-    if (!r.isOgm) j.field("handler", info.videoHeader ? info.videoHeader->fccHandler : "");
-    j.field("compression", r.isOgm ? r.fields[2].text : (info.videoFormat ? info.videoFormat->biCompression : ""))
+    if (!r.isOgm) j.field("handler", info.videoHeader ? printableCode(info.videoHeader->fccHandler) : "");
+    j.field("compression", r.isOgm ? r.fields[2].text : (info.videoFormat ? printableCode(info.videoFormat->biCompression) : ""))
         .field("codec", r.codecName);
     j.key("bit_depth");
-    if (info.videoFormat) j.value(static_cast<int>(info.videoFormat->biBitCount));
+    if (r.bitDepth) j.value(*r.bitDepth);
     else j.null();
-    j.field("bitrate_kbps", roundHalfEven(info.videoBitrate, 3)).field("decoder_installed", r.decoderInstalled).endObject();
+    j.field("bitrate_kbps", roundHalfEven(info.videoBitrate, 3)).field("decoder_installed", r.decoderInstalled);
+    if (info.indexRead && !info.streamTotals.empty())
+        j.field("index_entries", static_cast<long long>(info.streamTotals[0].entries))
+            .field("empty_entries", static_cast<long long>(info.streamTotals[0].emptyEntries));
+    else j.key("index_entries").null().key("empty_entries").null();
+    j.endObject();
     j.key("audio").beginArray();
     for (const auto& a : r.audio) {
-        j.beginObject().field("type", a.type).field("format_tag", a.formatTag).field("codec", a.codec).field("cbr", a.cbr)
-            .field("kbps", a.kbps).field("channels", a.channels).field("sample_rate", a.sampleRate).field("size_mb", a.sizeMB);
-        j.key("preload_ms");
-        if (a.preloadMs) j.value(*a.preloadMs);
-        else j.null();
+        j.beginObject().field("stream", a.stream).field("type", a.type).field("analysed", a.analysed);
+        if (a.analysed) {
+            j.field("format_tag", a.formatTag).field("codec", a.codec).field("cbr", a.cbr).field("kbps", a.kbps)
+                .field("channels", a.channels).field("sample_rate", a.sampleRate).field("size_mb", a.sizeMB);
+            if (!a.sizeSource.empty())
+                j.field("size_bytes", static_cast<long long>(a.sizeBytes)).field("size_source", a.sizeSource);
+            j.key("preload_ms");
+            if (a.preloadMs) j.value(*a.preloadMs);
+            else j.null();
+        }
         j.endObject();
     }
     j.endArray();
@@ -56,13 +67,14 @@ void writeJson(Json& j, const InspectorResult& r) {
     for (std::size_t i = 0; i < 6; ++i) j.field(toLower(fw::avi::kFlagNames[i] + 5), r.flags[i]);
     j.endObject();
     j.field("opendml", info.openDml).field("opendml_frames", info.odmlTotalFrames)
-        .field("movi_mb", roundHalfEven(info.moviSize / 1048576.0, 2));
+        .field("movi_mb", roundHalfEven(double(info.moviTotal) / 1048576.0, 2));
     j.key("key_frames");
     if (info.indexRead) j.value(static_cast<long long>(info.keyFrames));
     else j.null();
     j.key("key_frame_percent");
-    if (info.indexRead && info.avih.dwTotalFrames) j.value(roundHalfEven(double(info.keyFrames * 100) / info.avih.dwTotalFrames, 2));
+    if (info.indexRead && info.totalFrames) j.value(roundHalfEven(double(info.keyFrames * 100) / double(info.totalFrames), 2));
     else j.null();
+    j.field("index", info.indexKind == fw::avi::IndexKind::OpenDml ? "opendml" : info.indexKind == fw::avi::IndexKind::Idx1 ? "idx1" : "none");
     j.key("overhead_bytes");
     if (info.indexRead) j.value(static_cast<long long>(info.overheadBytes));
     else j.null();
@@ -89,6 +101,13 @@ int runInspect(const Argv& argv) {
     if (files.empty()) return fail("usage: inspect FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]", 2);
     if (a.has("save-header") && files.size() != 1) return fail("--save-header takes exactly one input file", 2);
     if (a.has("kb") && !a.has("save-header")) return fail("--kb goes with --save-header", 2);
+    // Everything the options say is checked before anything is printed or written.
+    std::optional<std::int64_t> headerBytes;
+    if (auto kb = a.get("kb")) {
+        auto v = parseNumber(*kb);
+        if (!v || !(*v > 0) || *v * 1024 > 9.0e15) return failWith(Message::lang("SaveHeaderMsgBox", 1));
+        headerBytes = static_cast<std::int64_t>(std::llround(*v * 1024));
+    }
 
     std::string date, time;
     dateAndTime(date, time);
@@ -97,6 +116,8 @@ int runInspect(const Argv& argv) {
     if (files.size() > 1) j.beginArray();
     for (const auto& f : files) {
         InspectorResult r = fw::avi::inspect(f);
+        if (a.has("save-header") && r.ok && r.isOgm)
+            return fail(f + ": the header export copies the headers of an AVI file, and this is an OGM file", 2);
         if (!r.ok) {
             status = 1;
             for (const auto& m : r.messages) std::fprintf(stderr, "framewise-cli: %s: %s\n", f.c_str(), m.resolve().c_str());
@@ -105,20 +126,14 @@ int runInspect(const Argv& argv) {
         for (const auto& w : r.warnings) std::fprintf(stderr, "framewise-cli: %s: %s\n", f.c_str(), w.c_str());
         if (a.has("json")) writeJson(j, r);
         std::string report = r.ok ? fw::avi::buildReport(r, date, time) : std::string();
-        if (!a.has("json") && r.ok) std::fputs(report.c_str(), stdout);
+        if (!a.has("json") && r.ok) std::fwrite(report.data(), 1, report.size(), stdout);
         if (auto out = a.get("report"); out && r.ok && !fw::avi::appendReport(*out, report)) {
             status = 1;
             std::fprintf(stderr, "framewise-cli: cannot write the report %s\n", out->c_str());
         }
         if (auto out = a.get("save-header"); out && r.ok) {
-            std::int64_t bytes = fw::avi::proposedHeaderSize(r);
-            if (auto kb = a.get("kb")) {
-                auto v = parseNumber(*kb);
-                if (!v || *v <= 0) return failWith(Message::lang("SaveHeaderMsgBox", 1));
-                bytes = static_cast<std::int64_t>(std::llround(*v * 1024));
-            }
             std::string err;
-            if (!fw::avi::saveHeader(f, *out, bytes, &err)) return fail(err);
+            if (!fw::avi::saveHeader(f, *out, headerBytes.value_or(fw::avi::proposedHeaderSize(r)), &err)) return fail(err);
         }
     }
     if (files.size() > 1) j.endArray();

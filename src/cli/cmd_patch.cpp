@@ -6,6 +6,7 @@
 #include "cli/json.h"
 #include "core/avi/patchers.h"
 #include "core/common/number.h"
+#include "core/common/text.h"
 
 namespace fw::cli {
 
@@ -46,7 +47,7 @@ int runFourcc(const Argv& argv) {
     }
     if (a.has("json")) {
         Json j;
-        j.beginObject().field("compression", s.compression).field("handler", s.handler).field("codec", s.codecLine);
+        j.beginObject().field("compression", printableCode(s.compression)).field("handler", printableCode(s.handler)).field("codec", s.codecLine);
         if (code) j.field("new_code", *code).field("modified", o.modified);
         j.endObject();
         std::printf("%s\n", j.str().c_str());
@@ -116,10 +117,13 @@ int runSync(const Argv& argv) {
         j.beginObject()
             .field("fps", roundHalfEven(s.videoFps(), 5))
             .field("microsec_per_frame", s.microSecPerFrame)
-            .field("total_frames", s.totalFrames)
+            .field("total_frames", static_cast<long long>(s.frames))
             .field("video_s", roundHalfEven(s.videoSeconds, 3))
-            .field("audio_s", roundHalfEven(s.audioSeconds, 3))
-            .field("ok", s.inSync);
+            .field("audio_s", roundHalfEven(s.audioSeconds, 3));
+        j.key("audio_index_s");
+        if (s.indexSeconds) j.value(roundHalfEven(*s.indexSeconds, 3));
+        else j.null();
+        j.field("ok", s.inSync);
         if (!s.inSync)
             j.field("new_scale", static_cast<unsigned long long>(s.newScale))
                 .field("new_rate", static_cast<unsigned long long>(s.newRate))

@@ -8,6 +8,7 @@
 #include "core/common/lang.h"
 #include "core/common/paths.h"
 #include "fw/version.h"
+#include "platform/media_log.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
         std::printf("%s\n", fw::kVersionText);
         return 0;
     }
+    fw::platform::quietMediaLibraries();
     fw::initPaths();
     fw::ensureUserSettings();
     fw::loadPreferences();

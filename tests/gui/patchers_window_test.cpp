@@ -43,8 +43,9 @@ private slots:
         QVERIFY(save->isEnabled());
         save->click();
         QCOMPARE(MsgBox::shown().back().text, QStringLiteral("Done: the file has been written."));
-        // "mp43" in lower case is not a code of the database: the handler alone is shown.
-        QCOMPARE(child<QLabel>(w, "lblCurrent")->text(), QStringLiteral("mp43"));
+        // The lower-case code the changer writes has its own row: the window names the codec.
+        QCOMPARE(child<QLabel>(w, "lblCurrent")->text(), QStringLiteral("mp43 / mp43"));
+        QCOMPARE(child<QLabel>(w, "lblCodec")->text(), QStringLiteral("Microsoft MPEG-4 v3"));
         // The database button opens the browser on the file's code.
         child<QPushButton>(w, "cmdDatabase")->click();
         QVERIFY(env.main->findTool("fourcc"));

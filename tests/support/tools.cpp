@@ -48,4 +48,42 @@ std::vector<std::size_t> differingBytes(const std::string& a, const std::string&
     return out;
 }
 
+std::string missingTool(const std::vector<std::string>& tools) {
+    for (const auto& t : tools)
+        if (sh("command -v " + quote(t)) != 0) return t;
+    return {};
+}
+
+bool underCi() {
+    const char* ci = std::getenv("CI");
+    return ci && *ci && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
+PacketCounts probePackets(const std::string& file, const std::string& stream) {
+    PacketCounts c;
+    const std::string out = capture("ffprobe -v error -select_streams " + stream +
+                                    " -show_entries packet=size,flags,duration_time -of csv=p=0 " + quote(file) + " 2>/dev/null");
+    std::size_t pos = 0;
+    while (pos < out.size()) {
+        std::size_t nl = out.find('\n', pos);
+        if (nl == std::string::npos) nl = out.size();
+        const std::string line = out.substr(pos, nl - pos);
+        pos = nl + 1;
+        if (line.empty()) continue;
+        // duration_time,size,flags in the order ffprobe lists the entries of a packet.
+        const auto a = line.find(','), b = line.find(',', a + 1);
+        if (a == std::string::npos || b == std::string::npos) continue;
+        ++c.packets;
+        c.seconds += std::atof(line.substr(0, a).c_str());
+        c.bytes += std::atoll(line.substr(a + 1, b - a - 1).c_str());
+        if (line.find('K', b) != std::string::npos) ++c.keyFrames;
+    }
+    return c;
+}
+
+std::string sha256(const std::string& file) {
+    std::string out = capture("sha256sum " + quote(file));
+    return out.substr(0, out.find(' '));
+}
+
 }  // namespace fw::test

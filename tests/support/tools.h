@@ -15,4 +15,36 @@ std::string quote(const std::string& s);
 // Offsets where two byte strings differ (a length difference counts as a failure of the caller's).
 std::vector<std::size_t> differingBytes(const std::string& a, const std::string& b);
 
+// The first of these programs that is not on PATH, or empty when all are.
+std::string missingTool(const std::vector<std::string>& tools);
+// True under CI (CI set and not "false"), where every tool a test needs must be there.
+bool underCi();
+
+// What ffprobe counts for one stream ("v:0", "a:1"): packets, their bytes and key frames.
+struct PacketCounts {
+    long long packets = 0;
+    long long bytes = 0;
+    long long keyFrames = 0;
+    double seconds = 0;  // the sum of the packets' durations
+};
+PacketCounts probePackets(const std::string& file, const std::string& stream);
+
+// The SHA-256 of a file, as sha256sum prints it.
+std::string sha256(const std::string& file);
+
+}  // namespace fw::test
+
+// Skips a test that needs public tools when one is missing on a developer's machine, and fails it
+// under CI, where scripts/install-deps installs them all.
+#define FW_REQUIRE_TOOLS(...)                                                                   \
+    do {                                                                                       \
+        const std::string fwMissing_ = ::fw::test::missingTool({__VA_ARGS__});                 \
+        if (!fwMissing_.empty()) {                                                             \
+            if (::fw::test::underCi()) FAIL() << "CI needs " << fwMissing_ << " on PATH";      \
+            GTEST_SKIP() << fwMissing_ << " is not installed";                                 \
+        }                                                                                      \
+    } while (0)
+
+namespace fw::test {
+
 }  // namespace fw::test

@@ -17,68 +17,15 @@ extern "C" {
 
 namespace fw::avi {
 
-namespace {
-
-// Index entries are read in blocks of this many bytes: one read per block, not per entry, and
-// memory stays bounded whatever the index size.
-constexpr std::size_t kIndexBlock = 4 * 1024 * 1024;
-
-void Readidx1(FileSource& src, AviFileInfo& info, InspectorResult& r, Walk& walk, Progress& progress) {
-    const std::int64_t pos = *info.indexPos;
-    auto sizeField = src.i32(pos + 4);
-    if (!sizeField) return walk.warn("The index the header announces is missing.");
-    const std::int64_t size = std::max<std::int32_t>(*sizeField, 0);
-    // A chunk after the index (padding some writers add) is listed; the end of the file is no fault.
-    if (auto b = src.read(pos + size + 8, 8)) walk.listChunk(*ChunkHeader::parse(*b), pos + size + 8);
-    // Entries that the file does not hold are not read.
-    std::int64_t entries = size / 16;
-    const std::int64_t available = std::max<std::int64_t>(0, (info.fileLength - (pos + 8)) / 16);
-    if (entries > available) {
-        walk.warn("The index is cut short by the end of the file.");
-        entries = available;
-    }
-    std::int64_t done = 0;
-    std::int64_t at = pos + 8;
-    while (done < entries) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(entries - done, kIndexBlock / 16)) * 16;
-        auto block = src.readUpTo(at, want);
-        const std::size_t n = block.size() / 16;
-        if (n == 0) break;
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t* e = block.data() + i * 16;
-            std::uint32_t flags, length;
-            std::memcpy(&flags, e + 4, 4);
-            std::memcpy(&length, e + 12, 4);
-            const bool video = toLowerAscii(static_cast<char>(e[2])) == 'd' && toLowerAscii(static_cast<char>(e[3])) == 'c';
-            if (video) {
-                if (flags & AVIIF_KEYFRAME) ++info.keyFrames;
-                info.videoBytes += length;
-            } else {
-                info.otherBytes += length;
-            }
-        }
-        done += static_cast<std::int64_t>(n);
-        at += static_cast<std::int64_t>(n) * 16;
-        if (!progress.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(entries))) {
-            walk.warn("The index reading was stopped.");
-            return;
-        }
-    }
-    info.indexRead = true;
-    info.videoBitrate = info.duration > 0 ? double(info.videoBytes) / info.duration / 1000 * 8 : 0;
-    r.fields[9].text = numberText(roundHalfEven(info.videoBitrate, 3));
-    info.overheadBytes = info.fileLength - info.videoBytes - info.otherBytes;
-    r.overheadLabel = "Overhead = " + numberText(roundHalfEven(info.overheadBytes / 1048576.0, 3)) + " MB. = " +
-                      numberText(roundHalfEven(info.fileLength > 0 ? double(info.overheadBytes) / info.fileLength * 100 : 0, 3)) +
-                      " %";
+bool isUncompressed(const std::string& fourcc) {
+    // BI_RGB: a zero compression field, the code of every uncompressed bitmap.
+    return fourcc == "DIB " || fourcc == std::string(4, '\0');
 }
 
-}  // namespace
-
 std::string videoCodecName(const std::string& fourcc) {
-    if (fourcc == "DIB ") return LangText("AviDetector", 30);
+    if (isUncompressed(fourcc)) return LangText("AviDetector", 30);
     auto row = fw::codecdb::check_video(fourcc);
-    return row ? row->codec() : fourcc;
+    return row ? row->codec() : printableCode(fourcc);
 }
 
 std::optional<std::string> audioCodecName(int formatTag) {
@@ -103,6 +50,7 @@ std::string formatDurationText(double duration) {
 
 bool decoderInstalled(const std::string& fourccLower) {
     std::string code = fourccLower;
+    if (isUncompressed(code) || code == "dib ") return avcodec_find_decoder(AV_CODEC_ID_RAWVIDEO) != nullptr;
     if (code == "dx50" || code == "div3" || code == "div4") code = "divx";
     if (code.size() != 4) return false;
     const unsigned tag = static_cast<unsigned char>(code[0]) | static_cast<unsigned char>(code[1]) << 8 |
@@ -126,6 +74,26 @@ void setDecoderField(InspectorResult& r, const std::string& fourcc) {
     r.fields[13].colour = r.decoderInstalled ? kLightBlue : kYellow;
 }
 
+namespace {
+
+// Bytes of a further stream worked out from its headers, for a file without a readable index.
+std::int64_t headerStreamBytes(const StreamHeader& sh, const WaveFormat& sf) {
+    // A sample size counts dwLength in samples of that many bytes (1 for byte-counted MP3;
+    // the block align for PCM, which ffmpeg and mencoder count in blocks).
+    if (sh.dwSampleSize != 0) return std::int64_t(std::uint32_t(sh.dwLength)) * std::uint32_t(sh.dwSampleSize);
+    // Variable-bitrate MPEG audio: frames times the frame size of the layer-3 extension. ffmpeg
+    // writes the samples per frame there (1152 or 576, equal to the block align), not bytes.
+    const bool samplesNotBytes = sf.nBlockSize == sf.nBlockAlign && (sf.nBlockSize == 1152 || sf.nBlockSize == 576);
+    if (sf.wFormatTag == 0x55 && sf.nBlockSize > 0 && !samplesNotBytes)
+        return std::int64_t(sf.nBlockSize) * std::uint32_t(sh.dwLength);
+    // Otherwise the running time the header gives, at the average rate.
+    if (sh.dwRate <= 0 || sf.nAvgBytesPerSec <= 0) return 0;
+    const double seconds = double(std::uint32_t(sh.dwLength)) * std::uint32_t(sh.dwScale) / double(sh.dwRate);
+    return static_cast<std::int64_t>(roundHalfEven(seconds * sf.nAvgBytesPerSec, 0));
+}
+
+}  // namespace
+
 InspectorResult inspectAvi(const std::string& path, Progress progress, bool roundBitrate) {
     InspectorResult r;
     r.path = path;
@@ -144,7 +112,6 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
         return r;
     }
     r.ok = true;
-    r.chunks = info.chunks;
     r.hasInfo = info.infoPresent;
 
     const MainHeader& h = info.avih;
@@ -152,32 +119,40 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
     const std::string handler = info.videoHeader ? info.videoHeader->fccHandler : std::string();
     r.codecName = videoCodecName(compression);
     r.fields[1].text = r.codecName;
-    r.fields[2].text = handler + " / " + compression;
+    r.fields[2].text = printableCode(handler) + " / " + printableCode(compression);
     r.fields[3].text = aspectText(h.dwWidth, h.dwHeight);
     r.fields[4].text = std::to_string(h.dwMicroSecPerFrame);
     r.fps = h.dwMicroSecPerFrame > 0 ? 1000000.0 / h.dwMicroSecPerFrame : 0;
     r.fields[5].text = numberText(roundHalfEven(r.fps, 3)) + " fps";
     r.fields[6].text = std::to_string(h.dwWidth) + " pixels";
     r.fields[7].text = std::to_string(h.dwHeight) + " pixels";
-    r.fields[8].text = std::to_string(info.videoFormat ? info.videoFormat->biBitCount : 0) + " bits";
-    r.fields[10].text = std::to_string(h.dwTotalFrames);
+    if (info.videoFormat) r.bitDepth = info.videoFormat->biBitCount;
+    r.fields[8].text = std::to_string(r.bitDepth.value_or(0)) + " bits";
+    r.fields[10].text = std::to_string(info.totalFrames);
     r.fields[11].text = std::to_string(h.dwStreams);
-    info.duration = r.fps > 0 ? h.dwTotalFrames / r.fps : 0;
+    info.duration = r.fps > 0 ? double(info.totalFrames) / r.fps : 0;
     r.fields[12].text = formatDurationText(info.duration);
     setDecoderField(r, compression);
     r.audioTabs = h.dwStreams > 3 ? (h.dwStreams >= 5 ? 3 : 2) : 1;
+
+    // The index gives each stream's real bytes, which the stream sizes and the header bitrate use.
+    const bool indexed = readIndexes(src, info, walk, progress);
 
     for (int i = 0; i + 1 < std::min<int>(info.streamCount, kMaxStreams); ++i) {
         const auto& sh = info.streamHeaders[static_cast<std::size_t>(i)];
         const auto& sf = info.streamFormats[static_cast<std::size_t>(i)];
         if (!sh || !sf) break;
-        const std::int64_t bytes = sh->dwSampleSize != 0 ? std::int64_t(sh->dwLength)
-                                                          : std::int64_t(sf->nBlockSize) * sh->dwLength;
+        const bool fromIndex = indexed && static_cast<std::size_t>(i + 1) < info.streamTotals.size();
+        const std::int64_t bytes = fromIndex ? info.streamTotals[static_cast<std::size_t>(i + 1)].bytes : headerStreamBytes(*sh, *sf);
         info.otherStreamBytes += bytes;
         AudioSummary a;
         a.stream = i + 1;
-        a.type = sh->fccType == "auds" ? "audio" : sh->fccType == "txts" ? "text" : sh->fccType;
-        if (i < kShownStreams) {
+        a.type = sh->fccType == "auds" ? "audio" : sh->fccType == "txts" ? "text" : printableCode(sh->fccType);
+        a.sizeBytes = bytes;
+        a.sizeSource = fromIndex ? "index" : "header";
+        if (i >= kShownStreams) {
+            a.analysed = false;
+        } else {
             const std::size_t b = static_cast<std::size_t>(6 * i);
             if (sh->fccType == "txts") {
                 for (std::size_t f = 21; f <= 26; ++f) r.fields[f + b] = {"", std::nullopt, true};
@@ -208,24 +183,29 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
 
     r.fields[57].text = info.openDml ? "Avi2 - OpenDML (" + std::to_string(info.odmlTotalFrames) + " frames)"
                                      : "Old Avi 1.0 (Vfw 1.1e) format";
-    r.fields[60].text = numberText(roundHalfEven(info.moviSize / 1048576.0, 2));
+    r.fields[60].text = numberText(roundHalfEven(double(info.moviTotal) / 1048576.0, 2));
     const double k = (iequals(compression, "XVID") || iequals(compression, "DIVX") || iequals(compression, "DX50")) ? 1000 : 1024;
-    info.videoBitrate = info.duration > 0 ? (double(info.moviSize) - double(info.otherStreamBytes)) / info.duration / k * 8 : 0;
+    info.videoBitrate = info.duration > 0 ? (double(info.moviTotal) - double(info.otherStreamBytes)) / info.duration / k * 8 : 0;
     r.fields[9].text = bitrateText(info.videoBitrate, roundBitrate);
     if (info.videoFormat && r.fps > 0) {
         const auto& vf = *info.videoFormat;
-        const double frameBits = double(vf.biBitCount) * vf.biWidth * vf.biHeight;
-        const double pixels = double(vf.biWidth) * vf.biHeight;
+        // A negative height is a top-down bitmap of that many rows.
+        const double rows = std::fabs(double(vf.biHeight));
+        const double frameBits = double(vf.biBitCount) * vf.biWidth * rows;
+        const double pixels = double(vf.biWidth) * rows;
         const double c = frameBits != 0 ? 100 - (info.videoBitrate * 100 / frameBits) * 1000 / r.fps : 0;
         const double p = pixels != 0 ? info.videoBitrate * 1000 / r.fps / pixels : 0;
         r.fields[61].text = "Comp: " + numberText(roundHalfEven(c, 4)) + " % - bits per pixel: " + numberText(roundHalfEven(p, 3));
     }
-    if (info.hasIndex && !info.truncated && info.indexPos) {
-        Readidx1(src, info, r, walk, progress);
-        r.chunks = info.chunks;
-        if (roundBitrate == false && info.indexRead) r.fields[9].text = bitrateText(info.videoBitrate, false);
+    r.chunks = info.chunks;
+    if (indexed) {
+        info.videoBitrate = info.duration > 0 ? double(info.videoBytes) / info.duration / 1000 * 8 : 0;
+        r.fields[9].text = bitrateText(info.videoBitrate, roundBitrate);
+        r.overheadLabel = "Overhead = " + numberText(roundHalfEven(info.overheadBytes / 1048576.0, 3)) + " MB. = " +
+                          numberText(roundHalfEven(info.fileLength > 0 ? double(info.overheadBytes) / info.fileLength * 100 : 0, 3)) +
+                          " %";
         r.fields[62].text = std::to_string(info.keyFrames);
-        const double share = h.dwTotalFrames != 0 ? double(info.keyFrames * 100) / h.dwTotalFrames : 0;
+        const double share = info.totalFrames != 0 ? double(info.keyFrames * 100) / double(info.totalFrames) : 0;
         r.fields[63].text = numberText(roundHalfEven(share, 2)) + " %";
     } else {
         r.fields[62].text = "N/D";

@@ -14,6 +14,8 @@ struct Walk {
     bool run();
     void walkStreams();
     void walkAfterHeader();
+    void walkRiffParts();
+    std::optional<std::int64_t> findSuperIndex(std::int64_t listPos, std::int64_t listSize);
     void listChunk(const ChunkHeader& c, std::int64_t pos);
     std::optional<ChunkHeader> chunkAt(std::int64_t pos, const char* what);
     std::optional<ListHeader> listAt(std::int64_t pos, const char* what);
@@ -22,7 +24,17 @@ struct Walk {
     void warn(const std::string& what);
 };
 
+// Adds the index up per stream: the OpenDML indexes when the streams have them, else idx1 when
+// the header announces it. Nothing is read from a truncated file. True when an index was read.
+bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress);
+
+// The walk and, when asked, the index of a file, without the analysis: what the header patchers
+// need to check a file against its own index. Nothing when the file is not an AVI.
+std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
+
 // Codec names from the codec database: the video FourCC's row, or the code itself.
+// A zero compression field (BI_RGB) or "DIB ": uncompressed frames.
+bool isUncompressed(const std::string& fourcc);
 std::string videoCodecName(const std::string& fourcc);
 std::optional<std::string> audioCodecName(int formatTag);
 

@@ -1,5 +1,7 @@
 #include "core/avi/avi_records.h"
 
+#include <algorithm>
+
 #include "core/common/binary_reader.h"
 
 namespace fw::avi {
@@ -74,8 +76,15 @@ std::optional<BitmapFormat> BitmapFormat::parse(std::span<const std::uint8_t> b)
     return f;
 }
 
-std::optional<WaveFormat> WaveFormat::parse(std::span<const std::uint8_t> b) {
-    if (b.size() < kSize) return std::nullopt;
+std::optional<WaveFormat> WaveFormat::parse(std::span<const std::uint8_t> raw) {
+    if (raw.size() < kSize) return std::nullopt;
+    // Fields past the end of the chunk belong to whatever follows it (ffmpeg's AC-3 and PCM
+    // formats are 16 or 18 bytes, followed by a JUNK chunk): they read as 0.
+    std::array<std::uint8_t, kSize> b{};
+    const std::int64_t chunkSize = std::int32_t(std::uint32_t(raw[4]) | std::uint32_t(raw[5]) << 8 |
+                                                std::uint32_t(raw[6]) << 16 | std::uint32_t(raw[7]) << 24);
+    const std::size_t valid = static_cast<std::size_t>(std::clamp<std::int64_t>(8 + chunkSize, 8, kSize));
+    std::copy_n(raw.begin(), valid, b.begin());
     BinaryReader r(b);
     WaveFormat f;
     f.id = chars(r, 4);

@@ -118,17 +118,21 @@ bool Walk::run() {
         return false;
     }
     info.fileLength = src.size();
-    info.riffSize = src.i32(kRiffSizePos).value_or(0);
-    if (double(info.riffSize) - double(info.fileLength) < 1) {
+    info.riffSize = src.u32(kRiffSizePos).value_or(0);
+    walkRiffParts();
+    // The RIFF size of a complete file is its length less 8; an OpenDML file is complete when its
+    // last RIFF AVIX part ends where the file does.
+    const std::int64_t declared = info.riffEnd - 8;
+    if (double(declared) - double(info.fileLength) < 1) {
         info.truncated = false;
         result.fields[20].text = LangText("AviDetector", 4);
     } else {
         info.truncated = true;
-        info.missingMB = roundHalfEven(roundHalfEven((double(info.riffSize) - double(info.fileLength)) / 1048576, 2), 0);
+        info.missingMB = roundHalfEven(roundHalfEven((double(declared) - double(info.fileLength)) / 1048576, 2), 0);
         result.fields[20].text = LangText("AviDetector", 3) + numberText(info.missingMB) + " MB";
         result.fields[20].colour = kYellow;
     }
-    result.fields[58].text = numberText(roundHalfEven(info.riffSize / 1048576.0, 2));
+    result.fields[58].text = numberText(roundHalfEven(double(declared) / 1048576.0, 2));
     result.fields[59].text = numberText(roundHalfEven(double(info.fileLength) / 1048576.0, 2));
 
     auto hdrl = src.i32(kHdrlSizePos);
@@ -155,7 +159,56 @@ bool Walk::run() {
 
     walkStreams();
     walkAfterHeader();
+    // The main header counts the frames of the first RIFF only. An OpenDML file counts them all
+    // in the video stream's dwLength, and in its dmlh, but ffmpeg adds the MP3 packets to the
+    // dmlh count, so the stream header comes first.
+    info.totalFrames = h.dwTotalFrames;
+    if (info.openDml) {
+        const std::int64_t streamLength = info.videoHeader ? std::uint32_t(info.videoHeader->dwLength) : 0;
+        info.totalFrames = streamLength > 0 ? streamLength : std::max<std::int32_t>(info.odmlTotalFrames, 0);
+    }
     return true;
+}
+
+void Walk::walkRiffParts() {
+    // The first RIFF, then the RIFF AVIX parts an OpenDML writer adds after it. Each part holds at
+    // least its 12-byte header, so the count is bounded by the file; the cap keeps a damaged
+    // chain from costing more than a glance.
+    constexpr int kMaxParts = 65536;
+    std::int64_t pos = 0;
+    std::int64_t size = info.riffSize;
+    info.riffParts = 1;
+    info.riffEnd = 8 + size;
+    while (info.riffParts < kMaxParts) {
+        const std::int64_t next = pos + 8 + size + (size & 1);
+        if (!src.contains(next, 12)) break;
+        auto id = src.fourcc(next);
+        auto type = src.fourcc(next + 8);
+        if (!id || !type || *id != "RIFF" || *type != "AVIX") break;
+        pos = next;
+        size = src.u32(next + 4).value_or(0);
+        info.riffEnd = pos + 8 + size;
+        ++info.riffParts;
+        // Each part's first chunk is its movi list.
+        auto list = src.fourcc(pos + 12);
+        auto moviType = src.fourcc(pos + 20);
+        if (list && moviType && *list == "LIST" && *moviType == "movi") info.moviTotal += src.u32(pos + 16).value_or(0);
+    }
+}
+
+// The indx chunk of a stream list, when it has one: OpenDML files index every stream there.
+std::optional<std::int64_t> Walk::findSuperIndex(std::int64_t listPos, std::int64_t listSize) {
+    constexpr int kMaxChunks = 64;
+    const std::int64_t end = std::min(listPos + 8 + listSize, src.size());
+    std::int64_t q = listPos + 12;
+    for (int n = 0; n < kMaxChunks && q + 8 <= end; ++n) {
+        auto id = src.fourcc(q);
+        auto size = src.u32(q + 4);
+        if (!id || !size) break;
+        if (*id == "indx") return q;
+        q += 8 + std::int64_t(*size) + (*size & 1);
+    }
+    return std::nullopt;
 }
 
 void Walk::walkStreams() {
@@ -163,6 +216,7 @@ void Walk::walkStreams() {
     info.listPos[0] = s0;
     info.lists[0] = listAt(s0, "first stream list");
     if (!info.lists[0]) return;
+    info.superIndexPos[0] = findSuperIndex(s0, info.lists[0]->size);
     auto strh = src.read(s0 + 16, StreamHeader::kSize);
     if (!strh) return warn("The file ends before the video stream header.");
     info.videoHeader = StreamHeader::parse(*strh);
@@ -179,6 +233,7 @@ void Walk::walkStreams() {
         const std::size_t slot = static_cast<std::size_t>(i + 1);
         if (!info.lists[slot]) return;
         const std::int64_t lk = info.listPos[slot];
+        info.superIndexPos[slot] = findSuperIndex(lk, info.lists[slot]->size);
         auto sh = src.read(lk + 16, StreamHeader::kSize);
         if (!sh) return warn("The file ends before a stream header.");
         auto& header = info.streamHeaders[static_cast<std::size_t>(i)];
@@ -192,9 +247,11 @@ void Walk::walkStreams() {
         info.listPos[slot + 1] = lk + 8 + std::int64_t(info.lists[slot]->size);
         info.lists[slot + 1] = listAt(info.listPos[slot + 1], "next list");
     }
-    // OpenDML: the list after the last stream list.
+    // OpenDML: the list after the last stream list. Only a LIST of type odml counts: ffmpeg
+    // reserves the room with a JUNK chunk whose data begins "odml" in every file under 1 GiB.
     const std::size_t last = static_cast<std::size_t>(std::max<std::int16_t>(info.streamCount, 0));
-    if (last < info.lists.size() && info.lists[last] && info.lists[last]->type == "odml") {
+    if (last < info.lists.size() && info.lists[last] && info.lists[last]->id == "LIST" &&
+        info.lists[last]->type == "odml") {
         if (auto frames = src.i32(info.listPos[last] + 20)) {
             info.openDml = true;
             info.odmlTotalFrames = *frames;
@@ -203,34 +260,37 @@ void Walk::walkStreams() {
 }
 
 void Walk::walkAfterHeader() {
-    std::int64_t hpos = 20 + std::int64_t(info.hdrlSize);
-    auto c = chunkAt(hpos, "data after the header list");
-    if (!c) return;
-    const std::string id = toLower(c->id);
-    if (id == "junk") {
-        listChunk(*c, hpos);
-        hpos += std::int64_t(c->size) + 16;
-    } else if (id == "list") {
-        auto l = listAt(hpos, "list after the header list");
-        if (l && toLower(l->type) == "info") {
-            info.infoPresent = true;
-            readInfoList(hpos + 4);
+    // The top-level chunks of the first RIFF in order, up to the movi list: writers put the
+    // header list, an INFO list and JUNK padding there in several orders, or leave some out.
+    // The file's end bounds the walk, not the RIFF size: a capture that crashed leaves 0 there.
+    constexpr int kMaxTopChunks = 4096;
+    const std::int64_t end = src.size();
+    std::int64_t pos = 12;
+    for (int n = 0; n < kMaxTopChunks && pos + 8 <= end; ++n) {
+        auto c = chunkAt(pos, "chunk after the header list");
+        if (!c) return;
+        const std::int64_t size = std::uint32_t(c->size);
+        const std::string id = toLower(c->id);
+        if (id == "list") {
+            auto type = src.fourcc(pos + 8);
+            if (!type) return;
+            const std::string t = toLower(*type);
+            if (t == "info") {
+                info.infoPresent = true;
+                readInfoList(pos + 4);
+            } else if (t == "movi") {
+                const std::int64_t h = pos + 8;
+                info.moviTypePos = h;
+                info.moviSize = c->size;
+                info.moviTotal += size;
+                preloadCheck(h);
+                if (info.hasIndex) info.indexPos = h + std::int64_t(info.moviSize);
+                return;
+            }
+        } else if (id == "junk") {
+            listChunk(*c, pos);
         }
-        hpos += std::int64_t(c->size) + 8;
-    }
-    auto next = src.fourcc(hpos);
-    if (next && toLower(*next) == "junk") {
-        if (auto j = chunkAt(hpos, "JUNK chunk")) {
-            listChunk(*j, hpos);
-            hpos += std::int64_t(j->size) + 16;
-        }
-    }
-    next = src.fourcc(hpos);
-    if (next && toLower(*next) == "movi") {
-        info.moviTypePos = hpos;
-        info.moviSize = src.i32(hpos - 4).value_or(0);
-        preloadCheck(hpos);
-        if (info.hasIndex) info.indexPos = hpos + std::int64_t(info.moviSize);
+        pos += 8 + size + (size & 1);
     }
 }
 

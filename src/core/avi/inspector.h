@@ -33,11 +33,23 @@ struct ChunkRow {
     std::string content;
 };
 
+// What one stream's index entries add up to.
+struct StreamTotals {
+    std::int64_t entries = 0;
+    std::int64_t emptyEntries = 0;  // chunks of no bytes: dropped frames that players skip
+    std::int64_t bytes = 0;
+    std::int64_t keyFrames = 0;
+};
+
+enum class IndexKind { None, Idx1, OpenDml };
+
 // What the walk reads, and what the analysis derives from it.
 struct AviFileInfo {
     std::string fileName;
     std::int64_t fileLength = 0;
-    std::int32_t riffSize = 0;
+    std::int64_t riffSize = 0;   // the first RIFF's size, read unsigned (legacy files reach 4 GB)
+    int riffParts = 0;           // the first RIFF and the RIFF AVIX parts of an OpenDML file
+    std::int64_t riffEnd = 0;    // where the last RIFF part ends, by the sizes the file declares
     bool truncated = false;
     double missingMB = 0;
     std::int32_t hdrlSize = 0;
@@ -55,13 +67,18 @@ struct AviFileInfo {
     bool hasIndex = false;
     std::optional<std::int64_t> moviTypePos;
     std::int32_t moviSize = 0;
+    std::int64_t moviTotal = 0;  // every movi list of every RIFF part
     std::optional<std::int64_t> indexPos;
+    std::array<std::optional<std::int64_t>, kMaxStreams> superIndexPos;  // each stream's indx chunk
     std::vector<ChunkRow> chunks;
 
     double duration = 0;
+    std::int64_t totalFrames = 0;  // dwTotalFrames, or an OpenDML file's count over every RIFF part
     double videoBitrate = 0;
     std::int64_t otherStreamBytes = 0;
     bool indexRead = false;
+    IndexKind indexKind = IndexKind::None;
+    std::vector<StreamTotals> streamTotals;  // by stream number, from the index
     std::int64_t keyFrames = 0, videoBytes = 0, otherBytes = 0, overheadBytes = 0;
     std::vector<double> preloadMs;  // per further stream, NaN when none
 };
@@ -82,7 +99,10 @@ struct AudioSummary {
     int channels = 0;
     int sampleRate = 0;
     double sizeMB = 0;
+    std::int64_t sizeBytes = 0;
+    std::string sizeSource;  // "index": the stream's index entries; "header": worked out from the headers
     std::optional<double> preloadMs;
+    bool analysed = true;    // false: beyond the streams the window has fields for
 };
 
 struct InspectorResult {
@@ -101,6 +121,7 @@ struct InspectorResult {
     std::vector<AudioSummary> audio;
     AviFileInfo info;
     double fps = 0;
+    std::optional<int> bitDepth;  // field 8
     bool decoderInstalled = false;
     std::string codecName;
     std::array<bool, 6> flags{};  // interleaved, has index, must use index, copyrighted, capture, trust type

@@ -1,10 +1,14 @@
-// The OGM reader: walks the header pages at the start of an Ogg file, one packet per page, and
-// fills the inspector's fields from the OGM stream headers and the first comment header.
+// The OGM reader: reads the packets of the header pages at the start of an Ogg file and fills the
+// inspector's fields from the OGM stream headers (and native Vorbis identification headers) up to
+// the first comment header, whose tags it reads.
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
+#include <map>
 
 #include "core/avi/avi_internal.h"
 #include "core/common/binary_reader.h"
@@ -20,12 +24,16 @@ constexpr int kMaxOgmAudio = 6;
 // The header pages come first; a walk that has not met the comment header by then never will.
 constexpr int kMaxHeaderPages = 4096;
 
-double runningTime(const std::string& path) {
+double runningTime(const std::string& path, InspectorResult& r) {
     AVFormatContext* ctx = nullptr;
-    if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) != 0) return 0;
+    if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) != 0) {
+        r.warnings.push_back("The running time could not be read: the file's streams are not readable.");
+        return 0;
+    }
     double seconds = 0;
     if (ctx->duration <= 0) avformat_find_stream_info(ctx, nullptr);
     if (ctx->duration > 0) seconds = double(ctx->duration) / AV_TIME_BASE;
+    else r.warnings.push_back("The running time could not be read.");
     avformat_close_input(&ctx);
     return seconds;
 }
@@ -76,6 +84,101 @@ void readComments(InspectorResult& r, std::span<const std::uint8_t> packet) {
     }
 }
 
+// Packets of the header pages in file order. A page may carry several packets (libvorbis and
+// ffmpeg put the comment and setup headers in one page) and a packet may go on over the next
+// pages of its stream; both are put together here, each packet bounded in size.
+struct OggPacket {
+    std::uint32_t serial = 0;
+    std::vector<std::uint8_t> data;
+};
+
+class OggPackets {
+public:
+    OggPackets(const FileSource& src, InspectorResult& r) : m_src(src), m_r(r) {}
+
+    std::optional<OggPacket> next() {
+        while (m_ready.empty())
+            if (!readPage()) return std::nullopt;
+        OggPacket p = std::move(m_ready.front());
+        m_ready.pop_front();
+        return p;
+    }
+
+private:
+    // A comment header with cover art can be megabytes; the texts before it are what we show.
+    static constexpr std::size_t kMaxPacket = 1 << 20;
+
+    bool readPage() {
+        if (m_pages >= kMaxHeaderPages) return false;
+        auto header = m_src.read(m_pos, 27);
+        if (!header) return false;  // the end of the file
+        if (std::string(header->begin(), header->begin() + 4) != "OggS") {
+            m_r.warnings.push_back("A header page does not start with \"OggS\": the walk stops there.");
+            return false;
+        }
+        const std::uint8_t flags = (*header)[5];
+        const std::uint32_t serial = std::uint32_t((*header)[14]) | std::uint32_t((*header)[15]) << 8 |
+                                     std::uint32_t((*header)[16]) << 16 | std::uint32_t((*header)[17]) << 24;
+        const std::size_t segments = (*header)[26];
+        auto lacing = m_src.read(m_pos + 27, segments);
+        if (!lacing) return false;
+        std::size_t total = 0;
+        for (auto l : *lacing) total += l;
+        const std::int64_t dataPos = m_pos + 27 + static_cast<std::int64_t>(segments);
+        const auto data = m_src.readUpTo(dataPos, total);
+        if (data.size() < total) return false;  // a page cut by the end of the file
+
+        auto& part = m_partial[serial];
+        // A continued packet whose start we never saw is skipped up to its end.
+        bool skipping = (flags & 0x01) != 0 && !part.open;
+        if ((flags & 0x01) == 0) part = {};
+        std::size_t off = 0;
+        for (auto l : *lacing) {
+            const std::size_t take = l;
+            if (!skipping && part.data.size() < kMaxPacket) {
+                const std::size_t keep = std::min(take, kMaxPacket - part.data.size());
+                part.data.insert(part.data.end(), data.begin() + static_cast<std::ptrdiff_t>(off),
+                                 data.begin() + static_cast<std::ptrdiff_t>(off + keep));
+            }
+            off += l;
+            part.open = true;
+            if (l < 255) {
+                if (!skipping) m_ready.push_back({serial, std::move(part.data)});
+                part = {};
+                skipping = false;
+            }
+        }
+        m_pos = dataPos + static_cast<std::int64_t>(total);
+        ++m_pages;
+        return true;
+    }
+
+    struct Partial {
+        std::vector<std::uint8_t> data;
+        bool open = false;
+    };
+    const FileSource& m_src;
+    InspectorResult& m_r;
+    std::int64_t m_pos = 0;
+    int m_pages = 0;
+    std::map<std::uint32_t, Partial> m_partial;
+    std::deque<OggPacket> m_ready;
+};
+
+// Codecs of plain Ogg files, told by their first packet; the reader decodes OGM headers only.
+const char* otherOggCodec(const std::vector<std::uint8_t>& p) {
+    auto starts = [&](std::string_view magic) {
+        return p.size() >= magic.size() && std::equal(magic.begin(), magic.end(), p.begin(),
+                                                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+    };
+    if (starts("\x80theora")) return "Theora video";
+    if (starts("OpusHead")) return "Opus audio";
+    if (starts("\x7f" "FLAC")) return "FLAC audio";
+    if (starts("Speex   ")) return "Speex audio";
+    if (starts("fishead")) return "a skeleton track";
+    return nullptr;
+}
+
 }  // namespace
 
 InspectorResult inspectOgm(const std::string& path) {
@@ -98,58 +201,48 @@ InspectorResult inspectOgm(const std::string& path) {
     r.info.fileName = path;
     r.info.fileLength = src.size();
     r.fields[0].text = path;
-    const double duration = runningTime(path);
+    const double duration = runningTime(path, r);
     r.info.duration = duration;
     r.fields[59].text = numberText(roundHalfEven(src.size() / 1048576.0, 2));
 
-    std::int64_t p = 0;
-    int pages = 0;
+    OggPackets packets(src, r);
+    std::vector<std::uint32_t> serials;  // streams, in the order their first packet came
     int audioStreams = 0;
-    std::string lastType;
-    while (lastType != "vorbi") {
-        if (pages >= kMaxHeaderPages) break;
-        auto capture = src.fourcc(p);
-        if (!capture) break;  // the end of the file
-        if (*capture != "OggS") {
-            r.warnings.push_back("A header page does not start with \"OggS\": the walk stops there.");
+    auto audioSlot = [&](AudioSummary& a) {
+        a.stream = audioStreams + 1;
+        a.type = "audio";
+        a.analysed = audioStreams < kMaxOgmAudio;
+        ++audioStreams;
+        return static_cast<std::size_t>(6 * (a.stream - 1));
+    };
+    while (auto pk = packets.next()) {
+        const auto& packet = pk->data;
+        const bool first = std::find(serials.begin(), serials.end(), pk->serial) == serials.end();
+        if (first) serials.push_back(pk->serial);
+        BinaryReader rd(packet);
+        const std::string type = packet.size() >= 6 ? std::string(packet.begin() + 1, packet.begin() + 6) : std::string();
+        if (packet.size() >= 7 && packet[0] == 0x03 && type == "vorbi") {
+            // The first comment header ends the walk, as the header pages are over by then.
+            readComments(r, packet);
             break;
         }
-        auto segments = src.read(p + 26, 1);
-        if (!segments) break;
-        // One packet per header page: k lacing values of 255, then one below 255.
-        int k = 0;
-        std::int64_t total = 0;
-        std::optional<std::uint8_t> lace;
-        while (true) {
-            auto b = src.read(p + 27 + k, 1);
-            if (!b) break;
-            lace = (*b)[0];
-            if (*lace != 255 || k + 1 >= (*segments)[0]) break;
-            ++k;
-            total += 255;
-        }
-        if (!lace) break;
-        total += *lace;
-        const std::int64_t packetPos = p + 28 + k;
-        auto packet = src.readUpTo(packetPos, static_cast<std::size_t>(total));
-        BinaryReader pk(packet);
-        const std::string type = packet.size() >= 6 ? std::string(packet.begin() + 1, packet.begin() + 6) : std::string();
-        lastType = type;
-        if (type == "video" && packet.size() >= 53) {
+        if (!first) continue;
+        if (packet.size() >= 1 && packet[0] == 0x01 && type == "video" && packet.size() >= 53) {
             const std::string fourcc(packet.begin() + 9, packet.begin() + 13);
             r.codecName = videoCodecName(fourcc);
             r.fields[1].text = r.codecName;
-            r.fields[2].text = fourcc;
+            r.fields[2].text = printableCode(fourcc);
             setDecoderField(r, fourcc);
-            const std::uint32_t timeUnit = *pk.u32leAt(17);
+            const std::uint32_t timeUnit = *rd.u32leAt(17);
             if (timeUnit != 0) {
                 r.fields[4].text = numberText(timeUnit / 10.0);
                 r.fps = 10000000.0 / timeUnit;
                 r.fields[5].text = numberText(roundHalfEven(r.fps, 3)) + " fps";
             }
-            const std::int16_t bits = static_cast<std::int16_t>(*pk.u16leAt(41));
-            const std::int16_t width = static_cast<std::int16_t>(*pk.u16leAt(45));
-            const std::int16_t height = static_cast<std::int16_t>(*pk.u16leAt(49));
+            const std::int16_t bits = static_cast<std::int16_t>(*rd.u16leAt(41));
+            const std::int16_t width = static_cast<std::int16_t>(*rd.u16leAt(45));
+            const std::int16_t height = static_cast<std::int16_t>(*rd.u16leAt(49));
+            r.bitDepth = bits;
             r.fields[8].text = std::to_string(bits) + " bits";
             r.fields[6].text = std::to_string(width) + " px";
             r.fields[7].text = std::to_string(height) + " px";
@@ -163,67 +256,62 @@ InspectorResult inspectOgm(const std::string& path) {
                 r.fields[12].text = formatDurationText(uspf > 0 ? r.oggFrames / (1000000.0 / uspf) : 0);
                 r.info.avih.dwMicroSecPerFrame = static_cast<std::int32_t>(uspf);
                 r.info.avih.dwTotalFrames = static_cast<std::int32_t>(std::min<std::int64_t>(r.oggFrames, INT32_MAX));
+                r.info.totalFrames = r.oggFrames;
             }
-        } else if (type == "audio" && packet.size() >= 53) {
-            if (audioStreams < kMaxOgmAudio) {
-                // The format tag is written as hexadecimal digits: "55" is 0x55, MPEG layer 3.
-                std::string digits;
-                for (int i = 9; i < 13 && packet[static_cast<std::size_t>(i)] >= '0' && packet[static_cast<std::size_t>(i)] <= '9'; ++i)
-                    digits.push_back(static_cast<char>(packet[static_cast<std::size_t>(i)]));
-                const int tag = digits.empty() ? 0 : static_cast<int>(std::stoul(digits, nullptr, 16));
-                const std::size_t b = static_cast<std::size_t>(6 * audioStreams);
-                AudioSummary a;
-                a.stream = audioStreams + 1;
-                a.type = "audio";
-                a.formatTag = tag;
+        } else if (packet.size() >= 53 && packet[0] == 0x01 && type == "audio") {
+            AudioSummary a;
+            const std::size_t b = audioSlot(a);
+            // The format tag is written as hexadecimal digits: "55" is 0x55, MPEG layer 3.
+            std::string digits;
+            for (std::size_t i = 9; i < 13 && packet[i] >= '0' && packet[i] <= '9'; ++i) digits.push_back(static_cast<char>(packet[i]));
+            const int tag = digits.empty() ? 0 : static_cast<int>(std::stoul(digits, nullptr, 16));
+            a.formatTag = tag;
+            if (a.analysed) {
                 a.cbr = true;
                 if (auto name = audioCodecName(static_cast<std::int16_t>(tag))) a.codec = *name;
                 r.fields[21 + b].text = a.codec;
-                a.sampleRate = static_cast<int>(*pk.u32leAt(25));
-                a.channels = static_cast<std::int16_t>(*pk.u16leAt(45));
-                const double avg = static_cast<std::int32_t>(*pk.u32leAt(49));
+                a.sampleRate = static_cast<int>(*rd.u32leAt(25));
+                a.channels = static_cast<std::int16_t>(*rd.u16leAt(45));
+                const double avg = static_cast<std::int32_t>(*rd.u32leAt(49));
                 a.kbps = roundHalfEven(avg / 1000 * 8, 0);
+                a.sizeBytes = static_cast<std::int64_t>(avg * duration);
                 a.sizeMB = roundHalfEven(avg * duration / 1048576, 2);
+                a.sizeSource = "header";
                 r.fields[24 + b].text = std::to_string(a.sampleRate);
                 r.fields[23 + b].text = std::to_string(a.channels);
                 r.fields[22 + b].text = numberText(a.kbps);
                 r.fields[25 + b].text = numberText(a.sizeMB);
-                r.audio.push_back(a);
             }
-            ++audioStreams;
-        } else if (type == "vorbi" && packet[0] == 0x01 && packet.size() >= 24) {
-            // A native Vorbis stream (how OGM muxers store Vorbis audio) starts with its
-            // identification header, not a comment header: it is an audio stream, and the walk
-            // goes on to the comments.
-            lastType.clear();
-            if (audioStreams < kMaxOgmAudio) {
-                const std::size_t b = static_cast<std::size_t>(6 * audioStreams);
-                AudioSummary a;
-                a.stream = audioStreams + 1;
-                a.type = "audio";
-                a.formatTag = 26447;
+            r.audio.push_back(a);
+        } else if (packet.size() >= 24 && packet[0] == 0x01 && type == "vorbi") {
+            // A native Vorbis stream (how OGM muxers and libvorbis store Vorbis audio) starts with
+            // its identification header: an audio stream of its own.
+            AudioSummary a;
+            const std::size_t b = audioSlot(a);
+            a.formatTag = 26447;
+            if (a.analysed) {
                 a.codec = audioCodecName(a.formatTag).value_or("Vorbis");
                 a.channels = packet[11];
-                a.sampleRate = static_cast<int>(*pk.u32leAt(12));
-                const double nominal = static_cast<std::int32_t>(*pk.u32leAt(20));
+                a.sampleRate = static_cast<int>(*rd.u32leAt(12));
+                const double nominal = static_cast<std::int32_t>(*rd.u32leAt(20));
                 a.kbps = roundHalfEven(nominal / 1000, 0);
+                a.sizeBytes = static_cast<std::int64_t>(nominal / 8 * duration);
                 a.sizeMB = roundHalfEven(nominal / 8 * duration / 1048576, 2);
+                a.sizeSource = "header";
                 r.fields[21 + b].text = a.codec;
                 r.fields[22 + b].text = numberText(a.kbps);
                 r.fields[23 + b].text = std::to_string(a.channels);
                 r.fields[24 + b].text = std::to_string(a.sampleRate);
                 r.fields[25 + b].text = numberText(a.sizeMB);
-                r.audio.push_back(a);
             }
-            ++audioStreams;
-        } else if (type == "vorbi") {
-            readComments(r, packet);
+            r.audio.push_back(a);
+        } else if (const char* codec = otherOggCodec(packet)) {
+            r.warnings.push_back("Stream " + std::to_string(serials.size()) + " is " + codec +
+                                 ", not an OGM stream: its figures are not shown.");
         }
-        p = packetPos + total;
-        ++pages;
     }
-    const int streams = std::max(pages - 1, 0);
-    r.info.streamCount = static_cast<std::int16_t>(streams);
+    const int streams = static_cast<int>(serials.size());
+    r.info.streamCount = static_cast<std::int16_t>(std::min(streams, 32767));
     r.info.avih.dwStreams = streams;
     r.fields[11].text = std::to_string(streams);
     r.audioTabs = streams > 3 ? (streams >= 5 ? 3 : 2) : 1;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "core/avi/avi_internal.h"
 #include "core/avi/avi_records.h"
 #include "core/avi/file_source.h"
 #include "core/codecdb/codec_db.h"
@@ -54,7 +55,8 @@ OpenOutcome refuse(Message m) {
 
 // The form type first (its own message), then the canonical layout up to the first stream header.
 std::optional<OpenOutcome> readLayout(const FileSource& src, PatchBase& base, Layout& l) {
-    if (!src.isOpen()) return refuse(patchMessage(3));
+    // A missing file, a folder or one we may not read: the inspector's words for it.
+    if (!src.isOpen()) return refuse(Message::lang("AviDetectorMsgBox", 6, Icon::Critical));
     auto form = src.fourcc(kFormTypePos);
     if (!form || *form != "AVI ") return refuse(Message::lang("AviDetectorMsgBox", 1, Icon::Critical));
     base.fileSize = src.size();
@@ -173,15 +175,16 @@ OpenOutcome openFourcc(const std::string& path, FourccSession& s) {
     s.handler = *handler;
     s.compression = *compression;
     auto row = fw::codecdb::check_video(s.compression);
-    s.currentLine = s.compression + " / " + s.handler;
-    if (s.handler == "DIB ") {
+    s.currentLine = printableCode(s.compression) + " / " + printableCode(s.handler);
+    // A zero compression field (BI_RGB, what ffmpeg writes for raw video) is uncompressed, as "DIB " is.
+    if (s.handler == "DIB " || isUncompressed(s.compression)) {
         s.codecLine = LangText("AviDetector", 30);
-        s.currentLine = s.handler;
+        s.currentLine = printableCode(s.handler);
     } else if (row) {
         s.codecLine = row->codec();
     } else {
-        s.currentLine = s.handler;
-        s.codecLine = s.compression;
+        s.currentLine = printableCode(s.handler);
+        s.codecLine = printableCode(s.compression);
     }
     return {true, {}};
 }
@@ -257,27 +260,63 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
         return refuse(patchMessage(1));
     auto mspf = src.i32(32), frames = src.i32(48), w = src.i32(64), h = src.i32(68);
     auto vScale = src.u32(s.t1 + kStrhScaleOffset - 4), vRate = src.u32(s.t1 + kStrhRateOffset - 4);
+    auto aScale = src.u32(s.t2 + kStrhScaleOffset - 4);
     auto aRate = src.u32(s.t2 + kStrhRateOffset - 4), aLength = src.u32(s.t2 + kStrhLengthOffset - 4);
     auto aSample = src.read(s.t2 + kStrhSampleSizeOffset - 4, 2);
-    if (!mspf || !frames || !w || !h || !vScale || !vRate || !aRate || !aLength || !aSample)
+    auto aStrh = src.i32(l1 + 16);
+    if (!mspf || !frames || !w || !h || !vScale || !vRate || !aScale || !aRate || !aLength || !aSample || !aStrh)
         return refuse(patchMessage(7));
     s.microSecPerFrame = *mspf;
     s.totalFrames = *frames;
+    s.frames = *frames;
     s.width = *w;
     s.height = *h;
     s.videoScale = *vScale;
     s.videoRate = *vRate;
+    s.headerRead = true;
+    s.audioScale = *aScale;
     s.audioRate = *aRate;
     s.audioLength = *aLength;
     s.audioSampleSize = static_cast<std::uint16_t>((*aSample)[0] | (*aSample)[1] << 8);
+    // Every input of the proposal is checked again when saving.
+    s.base.layout.push_back({48, le32(static_cast<std::uint32_t>(*frames))});
+    s.base.layout.push_back({s.t2 + kStrhScaleOffset - 4, le32(s.audioScale)});
+    s.base.layout.push_back({s.t2 + kStrhRateOffset - 4, le32(s.audioRate)});
+    s.base.layout.push_back({s.t2 + kStrhLengthOffset - 4, le32(s.audioLength)});
+    s.base.layout.push_back({s.t2 + kStrhSampleSizeOffset - 4, *aSample});
     if (s.audioSampleSize == 0)
         return refuse(Message::lang("SynchronizerMsgBox", 1, Icon::Information, LangText("FormCaptions", 13)));
-    if (s.videoScale == 0 || s.videoRate == 0 || s.audioRate == 0) return refuse(patchMessage(5));
-    s.videoSeconds = double(s.videoScale) / s.videoRate * s.totalFrames;
-    s.audioSeconds = double(s.audioLength) / s.audioRate * s.audioSampleSize;
+    if (s.videoScale == 0 || s.videoRate == 0 || s.audioRate == 0 || s.audioScale == 0) return refuse(patchMessage(5));
+
+    const std::int64_t strfPos = l1 + 20 + std::int64_t(*aStrh);
+    if (expectText(src, s.base, strfPos, "strf")) {
+        if (auto avg = src.u32(strfPos + 16)) {
+            s.audioAvgBytes = *avg;
+            s.base.layout.push_back({strfPos + 16, le32(*avg)});
+        }
+    }
+    auto scan = scanAvi(path, true);
+    // The main header counts the first RIFF of an OpenDML file only; the video stream's length
+    // counts them all.
+    if (scan && scan->openDml && scan->totalFrames > 0) {
+        s.frames = scan->totalFrames;
+        s.base.layout.push_back({s.t1 + kStrhLengthOffset - 4, le32(static_cast<std::uint32_t>(s.frames))});
+    }
+    s.videoSeconds = double(s.videoScale) / s.videoRate * double(s.frames);
+    // dwLength counts units of dwScale / dwRate seconds, whichever way the writer counted: bytes
+    // (byte-counted MP3), blocks (ffmpeg's and mencoder's PCM) or the classic PCM convention.
+    s.audioSeconds = double(s.audioLength) * s.audioScale / s.audioRate;
+    if (scan && scan->indexRead && scan->streamTotals.size() > 1 && s.audioAvgBytes > 0) {
+        s.indexSeconds = double(scan->streamTotals[1].bytes) / s.audioAvgBytes;
+        if (std::fabs(*s.indexSeconds - s.audioSeconds) > 1.0) {
+            Message m = Message::lang("AviPatchMsgBox", 9, Icon::Exclamation, LangText("FormCaptions", 13));
+            m.suffix = " " + numberText(roundHalfEven(s.audioSeconds, 3)) + " / " + numberText(roundHalfEven(*s.indexSeconds, 3));
+            return refuse(m);
+        }
+    }
     s.inSync = !(s.videoSeconds - s.audioSeconds > 0.001) || s.audioSeconds <= 0;
     if (!s.inSync) {
-        double r = roundHalfEven(100000.0 / s.audioSeconds * s.totalFrames, 0);
+        double r = roundHalfEven(100000.0 / s.audioSeconds * double(s.frames), 0);
         if (r < 1 || r > 4294967295.0) return refuse(patchMessage(5));
         s.newRate = static_cast<std::uint32_t>(r);
     }

@@ -110,17 +110,21 @@ PatchOutcome saveFps(const FpsSession& s, std::uint32_t newScale);
 struct SyncSession {
     PatchBase base;
     std::int64_t t1 = 0, t2 = 0;  // fccType of the first and the second stream
+    bool headerRead = false;      // the rate, microseconds and frame count below were read
     std::int32_t microSecPerFrame = 0, totalFrames = 0, width = 0, height = 0;
+    std::int64_t frames = 0;      // totalFrames, or the OpenDML count of the whole file
     std::uint32_t videoScale = 0, videoRate = 0;
-    std::uint32_t audioRate = 0, audioLength = 0;
+    std::uint32_t audioScale = 0, audioRate = 0, audioLength = 0, audioAvgBytes = 0;
     std::uint16_t audioSampleSize = 0;
     double videoSeconds = 0, audioSeconds = 0;
+    std::optional<double> indexSeconds;  // the audio's bytes in the index at its average rate
     bool inSync = false;  // nothing to propose ("OK!!")
     std::uint32_t newScale = 100000, newRate = 0;
     double videoFps() const { return videoScale ? double(videoRate) / videoScale : 0; }
     double newFps() const { return newRate / 100000.0; }
 };
-// Refuses variable-bitrate audio (sample size 0) with the synchronizer's message.
+// Refuses variable-bitrate audio (sample size 0) with the synchronizer's message, and audio whose
+// header and index disagree on its running time by more than a second.
 OpenOutcome openSync(const std::string& path, SyncSession& s);
 PatchOutcome saveSync(const SyncSession& s);
 

@@ -153,6 +153,18 @@ std::optional<CodecRecord> CodecDb::find(Table t, const std::string& key) const 
     return r;
 }
 
+std::optional<CodecRecord> CodecDb::findIgnoringCase(Table t, const std::string& key) const {
+    if (!m_db || t != Table::Video) return std::nullopt;
+    Stmt s(m_db, "select * from lista_completa where fourcc=?1 collate nocase order by fourcc limit 1");
+    if (!s.ok()) return std::nullopt;
+    s.bind(1, key);
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    CodecRecord r;
+    for (std::size_t i = 0; i < 6; ++i)
+        if (kVideo.column[i] >= 0) r.fields[i] = s.text(kVideo.column[i]);
+    return r;
+}
+
 std::vector<std::string> CodecDb::keys(Table t) const {
     std::vector<std::string> out;
     if (!m_db) return out;
@@ -200,7 +212,13 @@ DbResult CodecDb::remove(Table t, const std::string& key) {
     return {};
 }
 
-std::optional<CodecRecord> check_video(const std::string& fourcc) { return CodecDb().find(Table::Video, fourcc); }
+std::optional<CodecRecord> check_video(const std::string& fourcc) {
+    CodecDb db;
+    if (auto exact = db.find(Table::Video, fourcc)) return exact;
+    // Decoders do not tell "xvid" from "XVID"; a database made before a lower-case row existed
+    // still names the codec.
+    return db.findIgnoringCase(Table::Video, fourcc);
+}
 std::optional<CodecRecord> check_audio(const std::string& identificatore) {
     return CodecDb().find(Table::Audio, identificatore);
 }

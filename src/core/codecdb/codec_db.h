@@ -44,6 +44,8 @@ public:
     const std::string& error() const { return m_error; }
 
     std::optional<CodecRecord> find(Table t, const std::string& key) const;
+    // The video row whose code differs from key in letter case only (the first in code order).
+    std::optional<CodecRecord> findIgnoringCase(Table t, const std::string& key) const;
     std::vector<std::string> keys(Table t) const;  // in the editors' order
     long long count(Table t) const;
 

@@ -100,6 +100,22 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
+std::string printableCode(std::string_view code) {
+    static const char* const kHex = "0123456789abcdef";
+    std::string out;
+    for (char ch : code) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out.push_back(ch);
+        } else {
+            out += "\\x";
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 15]);
+        }
+    }
+    return out;
+}
+
 namespace {
 // Normalises a numeric text to the C locale form, or nothing when it is not numeric.
 std::optional<std::string> normalise(std::string_view raw) {

@@ -24,6 +24,10 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
 std::vector<std::string> isplit(std::string_view s, std::string_view delim);
 std::string trim(std::string_view s);
 
+// A four-character code as people can read it: printable ASCII as it is, any other byte as \xNN
+// (a zero compression field shows as \x00\x00\x00\x00, never as NUL bytes that end a C string).
+std::string printableCode(std::string_view code);
+
 // The numeric-text rule of the windows' field guards: optional surrounding blanks, optional sign,
 // digits with at most one decimal separator ("." or ","), optional exponent; at least one digit.
 bool isNumeric(std::string_view s);

@@ -290,13 +290,17 @@ void synchro::openFile(const QString& path) {
     for (auto* l : {m_fps, m_mspf, m_frames, m_video, m_audio}) l->clear();
     m_suggested->clear();
     auto o = fw::avi::openSync(ss(path), m_session);
+    // The rate, microseconds and frame count are shown before any refusal (variable-bitrate
+    // audio, say), so the user sees what was read.
+    if (m_session.headerRead) {
+        m_fps->setText(qs(fw::numberText(fw::roundHalfEven(m_session.videoFps(), 5))));
+        m_mspf->setText(QString::number(m_session.microSecPerFrame));
+        m_frames->setText(QString::number(m_session.frames));
+    }
     if (!o.ok) {
         MsgBox::showAll(this, o.messages, windowTitle());
         return;
     }
-    m_fps->setText(qs(fw::numberText(fw::roundHalfEven(m_session.videoFps(), 5))));
-    m_mspf->setText(QString::number(m_session.microSecPerFrame));
-    m_frames->setText(QString::number(m_session.totalFrames));
     m_video->setText(qs(fw::numberText(fw::roundHalfEven(m_session.videoSeconds, 3))));
     m_audio->setText(qs(fw::numberText(fw::roundHalfEven(m_session.audioSeconds, 3))));
     if (m_session.inSync) {
@@ -312,7 +316,8 @@ void synchro::cmdSave_Click() {
     if (m_session.inSync) return;
     auto o = fw::avi::saveSync(m_session);
     showOutcome(this, o, lang("FormCaptions", 13));
-    if (o.ok) m_save->setEnabled(false);
+    // Show the file as it now is: the new rate, and the durations that now agree.
+    if (o.ok) openFile(m_file->text());
 }
 
 }  // namespace fw::gui

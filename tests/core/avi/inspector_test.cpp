@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "core/avi/inspector.h"
+#include "core/common/lang.h"
+#include "core/common/number.h"
 #include "fixtures/avi_builder.h"
 #include "fixtures/byte_writer.h"
 #include "support/temp_home.h"
@@ -40,8 +42,10 @@ TEST_F(Inspector, CanonicalFileFieldByField) {
         {1, "XviD MPEG-4 Advanced Simple Profile"}, {2, "XVID / XVID"}, {3, "4/3 <=>1.33:1"}, {4, "40000"},
         {5, "25 fps"}, {6, "640 pixels"}, {7, "480 pixels"}, {8, "24 bits"}, {10, "25"}, {11, "2"},
         {12, "0h 0' 1\""}, {14, "Yes"}, {15, "Yes"}, {16, "No"}, {20, "Complete file"},
-        {21, "CBR - MPEG-1 Audio Layer 3 (MP3)"}, {22, "128"}, {23, "2"}, {24, "44100"}, {25, "0.06"},
-        {26, "1000 ms - 1 sec"}, {57, "Old Avi 1.0 (Vfw 1.1e) format"}, {62, "3"}, {63, "12 %"},
+        {21, "CBR - MPEG-1 Audio Layer 3 (MP3)"}, {22, "128"}, {23, "2"}, {24, "44100"},
+        {25, "0.02"},  // the one 16000-byte audio chunk the index lists, not the header's 64000 bytes
+        {26, "1000 ms - 1 sec"}, {57, "Old Avi 1.0 (Vfw 1.1e) format"}, {58, "0.04"}, {60, "0.04"},
+        {62, "3"}, {63, "12 %"},
     };
     for (auto [f, text] : fields) EXPECT_EQ(r.fields[static_cast<std::size_t>(f)].text, text) << "field " << f;
     EXPECT_EQ(r.fields[21].colour, fw::avi::kDarkGreen);
@@ -50,26 +54,74 @@ TEST_F(Inspector, CanonicalFileFieldByField) {
     EXPECT_EQ(r.tags[0], "A title");
     EXPECT_EQ(r.tags[5], "odd");
     EXPECT_TRUE(r.hasInfo);
+    EXPECT_EQ(r.audio[0].sizeSource, "index");
     // Index: 25 video chunks of 1000 bytes, one audio chunk of 16000.
     EXPECT_EQ(r.info.videoBytes, 25000);
     EXPECT_EQ(r.info.otherBytes, 16000);
     EXPECT_EQ(r.fields[9].text, "200");  // 25000 bytes in 1 s
-    EXPECT_NE(r.overheadLabel.find("Overhead = "), std::string::npos);
+    // The overhead is what is neither video nor audio: headers, chunk headers, padding, the index.
+    const std::int64_t overhead = r.info.fileLength - 25000 - 16000;
+    EXPECT_EQ(r.info.overheadBytes, overhead);
+    EXPECT_EQ(r.overheadLabel, "Overhead = " + fw::numberText(fw::roundHalfEven(overhead / 1048576.0, 3)) + " MB. = " +
+                                   fw::numberText(fw::roundHalfEven(double(overhead) / r.info.fileLength * 100, 3)) + " %");
+    // Field 61 from the header bitrate: (movi - audio bytes) / 1 s / 1000 * 8 against 640 x 480 x 24 bits.
+    const double kbps = (double(r.info.moviSize) - 16000) / 1000 * 8;
+    EXPECT_EQ(r.fields[61].text, "Comp: " + fw::numberText(fw::roundHalfEven(100 - kbps * 100 / (24.0 * 640 * 480) * 1000 / 25, 4)) +
+                                     " % - bits per pixel: " + fw::numberText(fw::roundHalfEven(kbps * 1000 / 25 / (640.0 * 480), 3)));
+}
+
+TEST_F(Inspector, StreamSizesFromTheIndexOrElseTheHeaders) {
+    // Each row: an audio stream header as some writer leaves it, and the bytes the header
+    // alone gives when the file has no index. With the index, the size is what the index lists.
+    struct Case {
+        const char* writer;
+        std::uint32_t scale, rate, length, sampleSize;
+        std::uint16_t tag, blockAlign, blockSize;
+        std::uint32_t avg;
+        std::int64_t headerBytes;
+    };
+    const Case cases[] = {
+        {"byte-counted MP3 (mencoder)", 1, 16000, 64000, 1, 0x55, 1, 418, 16000, 64000},
+        {"block-counted PCM (ffmpeg)", 1, 44100, 44100, 4, 1, 4, 0, 176400, 176400},
+        {"classic PCM", 4, 176400, 44100, 4, 1, 4, 0, 176400, 176400},
+        {"VBR MP3 with its frame size", 1152, 44100, 1000, 0, 0x55, 1, 418, 16000, 418000},
+        {"VBR MP3 with samples for a frame size (ffmpeg)", 1152, 48000, 1000, 0, 0x55, 1152, 1152, 16000, 384000},
+        {"AC-3 (ffmpeg, no extension fields)", 1536, 48000, 125, 0, 0x2000, 1536, 0, 24000, 96000},
+    };
+    for (const auto& c : cases) {
+        AviSpec s;
+        AviStreamSpec a;
+        a.scale = c.scale, a.rate = c.rate, a.length = c.length, a.sampleSize = c.sampleSize;
+        a.formatTag = c.tag, a.blockAlign = c.blockAlign, a.blockSize = c.blockSize, a.avgBytesPerSec = c.avg;
+        a.chunkSize = 12345;
+        s.extra.push_back(a);
+        auto indexed = inspect(fw::fixtures::buildAvi(s));
+        ASSERT_EQ(indexed.audio.size(), 1u) << c.writer;
+        EXPECT_EQ(indexed.audio[0].sizeBytes, 12345) << c.writer;
+        EXPECT_EQ(indexed.audio[0].sizeSource, "index") << c.writer;
+        s.index = false;
+        s.flags = 0x100;
+        auto bare = inspect(fw::fixtures::buildAvi(s));
+        EXPECT_EQ(bare.audio[0].sizeBytes, c.headerBytes) << c.writer;
+        EXPECT_EQ(bare.audio[0].sizeSource, "header") << c.writer;
+        EXPECT_EQ(bare.fields[25].text, fw::numberText(fw::roundHalfEven(c.headerBytes / 1048576.0, 2))) << c.writer;
+    }
 }
 
 TEST_F(Inspector, LayoutsAfterTheHeaderList) {
+    // Every order writers use finds the movi list: ffmpeg leaves the JUNK out when asked for no
+    // padding, and the INFO list out when there are no tags.
     struct Case {
         bool junk;
         bool info;
         bool junkAfterInfo;
-        bool found;
     };
     const Case cases[] = {
-        {true, false, false, true},   // hdrl, JUNK, movi
-        {false, true, true, true},    // hdrl, INFO, JUNK, movi
-        {true, true, true, false},    // hdrl, JUNK, INFO, JUNK, movi: the walk lands on the INFO type
-        {false, false, false, false}, // hdrl, movi: not found, no preload, no index
-        {false, true, false, false},  // hdrl, INFO, movi
+        {true, false, false},   // hdrl, JUNK, movi
+        {false, true, true},    // hdrl, INFO, JUNK, movi
+        {true, true, true},     // hdrl, JUNK, INFO, JUNK, movi
+        {false, false, false},  // hdrl, movi
+        {false, true, false},   // hdrl, INFO, movi
     };
     for (const auto& c : cases) {
         AviSpec s = twoStreams();
@@ -78,11 +130,10 @@ TEST_F(Inspector, LayoutsAfterTheHeaderList) {
         s.junkAfterInfo = c.junkAfterInfo;
         auto r = inspect(fw::fixtures::buildAvi(s));
         ASSERT_TRUE(r.ok);
-        EXPECT_EQ(r.info.moviTypePos.has_value(), c.found);
-        if (!r.info.moviTypePos) {
-            EXPECT_EQ(r.fields[62].text, "N/D");
-            EXPECT_EQ(r.fields[26].text, "");
-        }
+        ASSERT_TRUE(r.info.moviTypePos.has_value()) << c.junk << c.info << c.junkAfterInfo;
+        EXPECT_EQ(r.fields[26].text, "1000 ms - 1 sec");
+        EXPECT_EQ(r.fields[62].text, "3");
+        EXPECT_EQ(r.tags[0], c.info ? "x" : "");
     }
 }
 
@@ -177,13 +228,45 @@ TEST_F(Inspector, VbrAudioPreloadAndOddChunks) {
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.fields[21].text, "VBR - MPEG-1 Audio Layer 3 (MP3)");
     EXPECT_EQ(r.fields[21].colour, fw::avi::kDarkRed);
-    EXPECT_EQ(r.fields[25].text, "0.4");  // 418 x 1000 bytes
     EXPECT_EQ(r.fields[26].text, "250 ms - 0.25 sec");
+    EXPECT_EQ(r.info.otherBytes, 4001);  // the pad byte is not audio
+    s.index = false;
+    s.flags = 0x100;
+    r = inspect(fw::fixtures::buildAvi(s));
+    EXPECT_EQ(r.fields[25].text, "0.4");  // without an index: 418 x 1000 bytes
 
     AviSpec videoFirst = twoStreams();
     videoFirst.audioFirst = false;
     r = inspect(fw::fixtures::buildAvi(videoFirst));
     EXPECT_EQ(r.fields[26].text, "No audio preload");
+}
+
+TEST_F(Inspector, WhatFfmpegWritesThatOlderToolsDidNot) {
+    // The JUNK that reserves room for an OpenDML header is not one.
+    AviSpec junk = twoStreams();
+    junk.odmlJunk = true;
+    auto r = inspect(fw::fixtures::buildAvi(junk));
+    EXPECT_FALSE(r.info.openDml);
+    EXPECT_EQ(r.fields[57].text, "Old Avi 1.0 (Vfw 1.1e) format");
+
+    // Raw video: a zero compression field and a top-down (negative) height.
+    AviSpec raw;
+    raw.handler = std::string(4, '\0');
+    raw.compression = std::string(4, '\0');
+    raw.width = 64, raw.height = 48, raw.biHeight = -48;
+    raw.frameSize = 64 * 48 * 3;
+    r = inspect(fw::fixtures::buildAvi(raw));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[1].text, fw::LangText("AviDetector", 30));
+    EXPECT_EQ(r.fields[2].text, "\\x00\\x00\\x00\\x00 / \\x00\\x00\\x00\\x00");
+    EXPECT_EQ(r.fields[13].text, "Installed");
+    // A top-down bitmap has as many rows as one stored bottom-up: the same compression figures.
+    AviSpec bottomUp = raw;
+    bottomUp.biHeight = 48;
+    EXPECT_EQ(r.fields[61].text, inspect(fw::fixtures::buildAvi(bottomUp)).fields[61].text);
+    EXPECT_EQ(r.fields[61].text.find(": -"), std::string::npos) << r.fields[61].text;
+    const std::string report = fw::avi::buildReport(r, "d", "t");
+    EXPECT_EQ(report.find('\0'), std::string::npos);
 }
 
 TEST_F(Inspector, HeaderBitrateDividesByAThousandForMpeg4AspCodes) {

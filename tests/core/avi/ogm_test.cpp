@@ -57,20 +57,44 @@ TEST_F(Ogm, LongPacketsSeventhAudioAndLongComments) {
     b.comments({"TITLE=" + longTitle}, 300);  // a 300-byte packet: lacing 255, 45
     auto r = read(b.bytes());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.audio.size(), 6u);
+    ASSERT_EQ(r.audio.size(), 7u);  // the seventh is listed, not analysed
+    EXPECT_TRUE(r.audio[5].analysed);
+    EXPECT_FALSE(r.audio[6].analysed);
     EXPECT_EQ(r.fields[11].text, "8");
     EXPECT_EQ(r.audioTabs, 3);
     EXPECT_EQ(r.tags[0], longTitle + "/");
+}
+
+TEST_F(Ogm, PagesWithSeveralPacketsAndNativeVorbis) {
+    // libvorbis: the identification header alone, then the comment and setup headers in one
+    // page. The stream counts as audio and its comments are read from the middle of the page.
+    auto r = read(OgmBuilder().vorbis(2, 48000, 128000, {"TITLE=Song", "DATE=1999"}).bytes());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[11].text, "1");
+    ASSERT_EQ(r.audio.size(), 1u);
+    EXPECT_EQ(r.audio[0].formatTag, 26447);
+    EXPECT_EQ(r.audio[0].channels, 2);
+    EXPECT_EQ(r.audio[0].sampleRate, 48000);
+    EXPECT_EQ(r.fields[22].text, "128");
+    EXPECT_EQ(r.tags[0], "Song/");
+    EXPECT_EQ(r.tags[6], "1999");
+
+    // An OGM video stream, then a native Vorbis one: two streams, the comments of the first.
+    r = read(OgmBuilder().video({}).vorbis(1, 44100, 96000, {"TITLE=Audio"}).comments({"TITLE=Film"}).bytes());
+    EXPECT_EQ(r.fields[11].text, "2");
+    EXPECT_EQ(r.fields[5].text, "25 fps");
+    ASSERT_EQ(r.audio.size(), 1u);
+    EXPECT_EQ(r.tags[0], "Audio/");  // the first comment header in the file ends the walk
 }
 
 TEST_F(Ogm, RefusalsAndHostileBytes) {
     auto r = read({'R', 'I', 'F', 'F', 0, 0, 0, 0});
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.messages[0].text, (fw::LangKey{"AviDetectorMsgBox", 2}));
-    // No comment header: the walk ends at the end of the file.
+    // No comment header: the walk ends at the end of the file, with both streams counted.
     r = read(OgmBuilder().video({}).audio({}).bytes());
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.fields[11].text, "1");
+    EXPECT_EQ(r.fields[11].text, "2");
     // A page that is not "OggS" stops the walk with a warning.
     auto bytes = OgmBuilder().video({}).bytes();
     bytes.insert(bytes.end(), {'J', 'U', 'N', 'K', 0, 0, 0, 0});
@@ -82,9 +106,18 @@ TEST_F(Ogm, RefusalsAndHostileBytes) {
     bad.u8(3).text("vorbis").u32(0).u32(1).u32(0x7FFFFFFF).text("TITLE=short");
     r = read(OgmBuilder().video({}).rawPage(bad.bytes).bytes());
     EXPECT_EQ(r.tags[0], "short/");
-    // Every cut of a valid file reads without harm.
+    // Every cut of a valid file reads what lies before the cut: the video header once its page is
+    // whole, the audio header once its page is.
     auto whole = OgmBuilder().video({}).audio({}).comments({"TITLE=a"}).bytes();
-    for (std::size_t cut = 4; cut < whole.size(); cut += 5) read({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+    const std::size_t videoEnd = OgmBuilder().video({}).bytes().size();
+    const std::size_t audioEnd = OgmBuilder().video({}).audio({}).bytes().size();
+    for (std::size_t cut = 4; cut < whole.size(); cut += 5) {
+        auto part = read({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+        ASSERT_TRUE(part.ok) << cut;
+        EXPECT_EQ(part.fields[5].text, cut >= videoEnd ? "25 fps" : "") << cut;
+        EXPECT_EQ(part.audio.size(), cut >= audioEnd ? 1u : 0u) << cut;
+        EXPECT_EQ(part.tags[0], "") << cut;
+    }
 }
 
 }  // namespace

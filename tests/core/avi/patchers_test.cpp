@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "core/avi/patchers.h"
+#include "core/common/number.h"
 #include "fixtures/avi_builder.h"
 #include "fixtures/byte_writer.h"
 #include "support/temp_home.h"
@@ -117,6 +119,8 @@ TEST_F(Patchers, SynchronizerWorkedCases) {
     s.scale = 1;
     s.rate = 25;
     s.totalFrames = 100;  // the header says 90000 frames below; the movi holds 100
+    s.index = false;      // an index would hold the 4 s of audio the movi has, not 3598.56 s
+    s.flags = 0x100;
     AviStreamSpec a;      // byte-counted CBR: 16000 bytes per second
     a.length = static_cast<std::uint32_t>(3598.56 * 16000);
     s.extra.push_back(a);
@@ -131,36 +135,123 @@ TEST_F(Patchers, SynchronizerWorkedCases) {
     ASSERT_TRUE(openSync(p, ss).ok);
     EXPECT_DOUBLE_EQ(ss.videoSeconds, 3600);
     EXPECT_NEAR(ss.audioSeconds, 3598.56, 1e-9);
+    EXPECT_FALSE(ss.indexSeconds);
     EXPECT_FALSE(ss.inSync);
     EXPECT_EQ(ss.newRate, 2501000u);
     EXPECT_DOUBLE_EQ(ss.newFps(), 25.01);
     auto o = saveSync(ss);
     ASSERT_TRUE(o.ok);
     const std::string after = fw::test::readFile(p);
-    auto d = diff(before, after);
-    EXPECT_FALSE(d.empty());
-    for (auto pos : d) EXPECT_TRUE(pos >= std::size_t(ss.t1 + 20) && pos < std::size_t(ss.t1 + 28)) << pos;
+    // Only the video stream's dwScale and dwRate change: the 8 bytes from 88 + 20 + 20.
+    auto changed = diff(before, after);
+    EXPECT_FALSE(changed.empty());
+    for (auto pos : changed) EXPECT_TRUE(pos >= 128 && pos < 136) << pos;
     FpsSession check;
     ASSERT_TRUE(openFps(p, check).ok);
     EXPECT_EQ(check.scale, 100000u);
     EXPECT_EQ(check.rate, 2501000u);
 
+    // dwLength counts units of dwScale / dwRate seconds: ffmpeg's PCM counts blocks of 4 bytes.
+    struct Units {
+        std::uint32_t scale, rate, length, sampleSize;
+        double seconds;
+    };
+    const Units units[] = {{1, 16000, 32000, 1, 2.0}, {1, 44100, 88200, 4, 2.0}, {4, 176400, 88200, 4, 2.0}, {1, 8000, 4000, 1, 0.5}};
+    for (const auto& u : units) {
+        AviSpec pcm;
+        pcm.index = false;
+        pcm.flags = 0x100;
+        pcm.totalFrames = 75;  // 3 s of video
+        AviStreamSpec pa;
+        pa.scale = u.scale, pa.rate = u.rate, pa.length = u.length, pa.sampleSize = u.sampleSize;
+        pcm.extra.push_back(pa);
+        ASSERT_TRUE(openSync(write(pcm, "units.avi"), ss).ok);
+        EXPECT_DOUBLE_EQ(ss.audioSeconds, u.seconds) << u.scale << "/" << u.rate;
+        EXPECT_EQ(ss.newRate, static_cast<std::uint32_t>(fw::roundHalfEven(100000.0 / u.seconds * 75, 0)));
+    }
+
+    // The 0.001 s threshold: half a millisecond more video than audio is in sync; 2 ms is not.
+    for (auto [audioBytes, inSync] : {std::pair{15992u, true}, std::pair{15968u, false}}) {
+        AviSpec t;
+        t.index = false;
+        t.flags = 0x100;
+        t.totalFrames = 25;
+        AviStreamSpec ta;
+        ta.length = audioBytes;  // 1 s of video against 0.9995 s or 0.998 s of audio
+        t.extra.push_back(ta);
+        ASSERT_TRUE(openSync(write(t, "edge.avi"), ss).ok);
+        EXPECT_EQ(ss.inSync, inSync) << ss.videoSeconds - ss.audioSeconds;
+    }
+
     // Audio longer than the video: "OK!!", nothing to write.
     AviSpec longer;
+    longer.index = false;
     AviStreamSpec la;
     la.length = 16000 * 5;
     longer.extra.push_back(la);
     ASSERT_TRUE(openSync(write(longer, "longer.avi"), ss).ok);
     EXPECT_TRUE(ss.inSync);
+}
 
-    // VBR audio: the synchronizer's message.
+TEST_F(Patchers, SynchronizerRefusalsLeaveTheFileAlone) {
+    // VBR audio: the synchronizer's message, after the rate, microseconds and frames were read.
     AviSpec vbr;
     AviStreamSpec va;
     va.sampleSize = 0;
     vbr.extra.push_back(va);
+    SyncSession ss;
     auto refused = openSync(write(vbr, "vbr.avi"), ss);
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.messages[0].text, (fw::LangKey{"SynchronizerMsgBox", 1}));
+    EXPECT_TRUE(ss.headerRead);
+    EXPECT_EQ(ss.videoFps(), 25);
+    EXPECT_EQ(ss.microSecPerFrame, 40000);
+    EXPECT_EQ(ss.totalFrames, 25);
+
+    // The header says 10 s of audio, the index holds 1 s: no proposal.
+    AviSpec liar;
+    AviStreamSpec lie;
+    lie.length = 16000 * 10;
+    liar.extra.push_back(lie);
+    liar.totalFrames = 300;
+    std::string p = write(liar, "liar.avi");
+    const std::string sum = fw::test::sha256(p);
+    refused = openSync(p, ss);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.messages[0].text, (fw::LangKey{"AviPatchMsgBox", 9}));
+    EXPECT_EQ(refused.messages[0].suffix, " 10 / 12");
+    EXPECT_FALSE(saveSync(ss).modified);
+    EXPECT_EQ(fw::test::sha256(p), sum);
+
+    // Any input of the proposal changed between open and save: refused, nothing written.
+    AviSpec good;
+    good.index = false;
+    good.flags = 0x100;
+    good.totalFrames = 75;
+    AviStreamSpec ga;
+    ga.length = 32000;
+    good.extra.push_back(ga);
+    const auto original = fw::fixtures::buildAvi(good);
+    const std::int64_t t2 = 88 + 8 + 116 + 20;  // the second strl follows a video strl of 116 bytes
+    const std::pair<const char*, std::int64_t> inputs[] = {
+        {"dwTotalFrames", 48},     {"video dwScale", 128},       {"video dwRate", 132},     {"audio dwScale", t2 + 20},
+        {"audio dwRate", t2 + 24}, {"audio dwLength", t2 + 32},  {"audio dwSampleSize", t2 + 44},
+    };
+    for (const auto& [what, pos] : inputs) {
+        p = home.path("changed.avi");
+        fw::fixtures::writeBytes(p, original);
+        ASSERT_TRUE(openSync(p, ss).ok) << what;
+        ASSERT_FALSE(ss.inSync) << what;
+        auto changed = original;
+        changed[static_cast<std::size_t>(pos)] ^= 1;
+        fw::fixtures::writeBytes(p, changed);
+        const std::string changedSum = fw::test::sha256(p);
+        auto o = saveSync(ss);
+        EXPECT_FALSE(o.ok) << what;
+        ASSERT_FALSE(o.messages.empty()) << what;
+        EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviPatchMsgBox", 2})) << what;
+        EXPECT_EQ(fw::test::sha256(p), changedSum) << what;
+    }
 }
 
 TEST_F(Patchers, HostileFilesAreRefusedWithNothingWritten) {
@@ -220,6 +311,21 @@ TEST_F(Patchers, HostileFilesAreRefusedWithNothingWritten) {
         ASSERT_FALSE(o.messages.empty()) << c.name;
         EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviPatchMsgBox", c.key})) << c.name;
         EXPECT_EQ(fw::test::readFile(p), before) << c.name;
+    }
+}
+
+TEST_F(Patchers, WhatCannotBeOpenedSaysSo) {
+    // A missing file and a folder are "cannot be opened", as in the inspector, for every patcher.
+    std::filesystem::create_directories(home.path("folder.avi"));
+    for (const std::string& p : {home.path("missing.avi"), home.path("folder.avi")}) {
+        FourccSession f;
+        FpsSession r;
+        SyncSession s;
+        for (const auto& o : {openFourcc(p, f), openFps(p, r), openSync(p, s)}) {
+            EXPECT_FALSE(o.ok) << p;
+            ASSERT_EQ(o.messages.size(), 1u) << p;
+            EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviDetectorMsgBox", 6})) << p;
+        }
     }
 }
 

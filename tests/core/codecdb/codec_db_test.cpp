@@ -21,6 +21,10 @@ TEST(CodecDb, FirstUseSeedsBothTables) {
         {"XVID", "XviD MPEG-4 Advanced Simple Profile"}, {"DX50", "DivX 5 MPEG-4 Advanced Simple Profile"},
         {"DIV3", "DivX ;-) MPEG-4 v3 Low Motion"},       {"MP43", "Microsoft MPEG-4 v3"},
         {"DIB ", "Uncompressed RGB (device-independent bitmap)"},
+        // The codes the FourCC changer writes in lower case have rows of their own.
+        {"mp41", "Microsoft MPEG-4 v1"}, {"mp42", "Microsoft MPEG-4 v2"}, {"mp43", "Microsoft MPEG-4 v3"},
+        // A code no row spells that way is named by the row that differs in case only.
+        {"xViD", "XviD MPEG-4 Advanced Simple Profile"}, {"dx50", "DivX 5 MPEG-4 Advanced Simple Profile"},
     };
     for (auto [code, name] : video) {
         auto r = fw::codecdb::check_video(code);
@@ -30,8 +34,9 @@ TEST(CodecDb, FirstUseSeedsBothTables) {
     EXPECT_EQ(fw::codecdb::check_audio("85")->codec(), "MPEG-1 Audio Layer 3 (MP3)");
     EXPECT_EQ(fw::codecdb::check_audio("8192")->codec(), "AC-3 (Dolby Digital)");
     EXPECT_EQ(fw::codecdb::check_audio("26447")->codec(), "Ogg Vorbis (mode 1)");
-    // FourCCs compare exactly: a lower-case code is another code.
+    // The editors compare codes exactly: a lower-case code is another key.
     EXPECT_FALSE(db.find(Table::Video, "xViD"));
+    EXPECT_FALSE(fw::codecdb::check_video("QQQQ"));
 }
 
 TEST(CodecDb, KeysHoldingSqlAreJustCodesNotFound) {

@@ -146,29 +146,4 @@ TEST_F(Ifo, PathsDrivesAndFolders) {
     EXPECT_EQ(missing.OpenFile(home.path("nothing/here.IFO")), 0);
 }
 
-TEST_F(Ifo, RealDiscAuthoredByDvdauthorAgreesWithLsdvd) {
-    const std::string dir = home.path("real");
-    const std::string mpg = home.path("src.mpg");
-    ASSERT_EQ(fw::test::sh("ffmpeg -v error -y -f lavfi -i testsrc=size=720x576:rate=25 -f lavfi -i sine -t 10 "
-                           "-target pal-dvd -b:v 1500k " + fw::test::quote(mpg)), 0);
-    ASSERT_EQ(fw::test::sh("VIDEO_FORMAT=PAL dvdauthor -o " + fw::test::quote(dir) + " -t -c 0,0:03,0:07 " + fw::test::quote(mpg)), 0);
-    ASSERT_EQ(fw::test::sh("VIDEO_FORMAT=PAL dvdauthor -o " + fw::test::quote(dir) + " -T"), 0);
-    clsDVD dvd;
-    dvd.OpenFile(dir);
-    ASSERT_EQ(dvd.NumberIFOread(), 1);
-    const std::string lsdvd = fw::test::capture("lsdvd -c " + fw::test::quote(dir) + " 2>/dev/null");
-    // lsdvd: one title, its chapter count and each chapter's length (to the second).
-    EXPECT_NE(lsdvd.find("Title: 01, Length: " + dvd.ProgramChain_PlayBackTime(1, 1, 0)), std::string::npos) << lsdvd;
-    char chapters[32];
-    std::snprintf(chapters, sizeof chapters, "Chapters: %02d", dvd.ProgramChain_NumChapters(1, 1));
-    EXPECT_NE(lsdvd.find(chapters), std::string::npos) << lsdvd;
-    EXPECT_EQ(dvd.NumberProgramChains(1), 1);
-    for (int k = 1; k <= dvd.ProgramChain_NumChapters(1, 1); ++k) {
-        char line[64];
-        std::snprintf(line, sizeof line, "Chapter: %02d, Length: %s", k, dvd.ProgramChain_PlayBackTime(1, 1, k + 1).c_str());
-        EXPECT_NE(lsdvd.find(line), std::string::npos) << line << "\n" << lsdvd;
-    }
-    EXPECT_EQ(dvd.IFO_Video(1), "MPEG2 720x576 PAL 4:3");
-}
-
 }  // namespace

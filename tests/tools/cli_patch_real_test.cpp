@@ -26,6 +26,7 @@ protected:
     fw::test::TempHome home;
     std::string original;
     void SetUp() override {
+        FW_REQUIRE_TOOLS("ffmpeg", "ffprobe");
         original = home.path("orig.avi");
         // 8-bit mono PCM is written byte-counted (dwScale 1, dwSampleSize 1), the constant-bitrate
         // kind the synchronizer works on; the audio is shorter than the video. The NTSC rate gives
