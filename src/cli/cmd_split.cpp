@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -22,7 +23,6 @@ int runSplit(const Argv& argv) {
     r.source = a.positionals()[0];
     if (auto m = CheckForFile(r.source)) return failWith(*m);
     std::error_code ec;
-    const auto total = static_cast<std::int64_t>(std::filesystem::file_size(r.source, ec));
     const int modes = a.has("piece-size") + a.has("preset") + a.has("size-mb") + a.has("pieces");
     if (modes != 1) return fail("give one of --piece-size, --preset, --size-mb, --pieces", 2);
     auto number = [&](const char* opt) -> std::optional<double> {
@@ -44,10 +44,8 @@ int runSplit(const Argv& argv) {
         r.pieceSize = static_cast<std::int64_t>(roundHalfEven(*v * 1048576, 0));
     } else {
         auto v = number("pieces");
-        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
-        r.pieceSize = pieceSizeForCount(total, static_cast<std::int64_t>(*v));
-        if (pieceCount(total, r.pieceSize) != static_cast<std::int64_t>(*v))
-            return fail("a file of " + std::to_string(total) + " bytes cannot be cut into " + *a.get("pieces") + " pieces", 1);
+        if (!v || *v != std::floor(*v) || *v > 1e9) return failWith(Message::lang("BitcalcMsgbox", 1));
+        r.count = static_cast<std::int64_t>(*v);
     }
     r.outDir = a.get("out").value_or("");
     r.script = a.has("script");
@@ -73,7 +71,7 @@ int runSplit(const Argv& argv) {
         j.key("shell_script");
         if (res.shScript.empty()) j.null();
         else j.value(res.shScript);
-        j.field("piece_size", static_cast<long long>(r.pieceSize)).field("count", static_cast<long long>(res.count))
+        j.field("piece_size", static_cast<long long>(res.pieceSize)).field("count", static_cast<long long>(res.count))
             .field("elapsed_s", roundHalfEven(res.elapsed, 3)).endObject();
         std::printf("%s\n", j.str().c_str());
     } else {

@@ -34,4 +34,22 @@ TEST(CliSplit, SplitAndJoin) {
     EXPECT_NE(runCli({"split", home.path("movie.001")}).exitCode, 0);
 }
 
+TEST(CliSplit, CountModeAndNameClashes) {
+    fw::test::TempHome home;
+    std::string f = home.path("clip.bin");
+    fw::test::writeFile(f, std::string(1000000, 'x'));
+    // 1,000,000 bytes in 3 pieces: three pieces, not the four a rounded-up size would give.
+    auto r = runCli({"split", f, "--pieces", "3", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\"piece_size\": 333333, \"count\": 3")) << r.out;
+    EXPECT_TRUE(has(r.out, "{\"name\": \"clip.003\", \"size\": 333334}")) << r.out;
+    // A source named like its own first piece is refused, and stays as it was.
+    std::string clash = home.path("tape.001");
+    fw::test::writeFile(clash, std::string(5000, 'y'));
+    r = runCli({"split", clash, "--piece-size", "2000", "--delete-source"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(has(r.err, "tape.001")) << r.err;
+    EXPECT_EQ(fw::test::readFile(clash), std::string(5000, 'y'));
+}
+
 }  // namespace

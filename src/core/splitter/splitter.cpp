@@ -69,6 +69,28 @@ std::string quoteSh(const std::string& s) {
     return out + "'";
 }
 
+// The first name a split would write that is the source itself: the info record and the
+// scripts, and every piece with and without the kept extension.
+std::optional<std::string> nameClash(const std::string& source, const std::string& outDir, const std::string& stem,
+                                     std::int64_t count, const std::string& extension, const std::string& sourceName) {
+    std::error_code ec;
+    const fs::path dir = fs::weakly_canonical(outDir.empty() ? fs::path(".") : fs::path(outDir), ec);
+    const fs::path src = fs::weakly_canonical(source, ec);
+    if (dir != src.parent_path()) return std::nullopt;
+    const std::string name = src.filename().string();
+    for (const std::string& own : {stem + "000", sourceName + " - rebuild.bat", sourceName + " - rebuild.sh"})
+        if (own == name) return own;
+    // A piece is the stem, a number of three digits or more, and the kept extension or nothing.
+    if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) return std::nullopt;
+    std::string rest = name.substr(stem.size());
+    if (rest.size() > extension.size() && rest.compare(rest.size() - extension.size(), extension.size(), extension) == 0)
+        rest.resize(rest.size() - extension.size());
+    if (rest.empty() || rest.size() > 18 || rest.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const std::int64_t k = std::stoll(rest);
+    if (k >= 1 && k <= count && pieceName("", k, "") == rest) return name;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::int64_t> presetBytes(std::string_view entry) {
@@ -169,31 +191,45 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     std::error_code ec;
     const std::int64_t total = static_cast<std::int64_t>(fs::file_size(r.source, ec));
     if (ec) return fail(splitterMessage(3));
-    const std::int64_t count = pieceCount(total, r.pieceSize);
+    // The count the user asked for is the count written; a piece size gives its count rounded up.
+    const std::int64_t count = r.count > 0 ? r.count : pieceCount(total, r.pieceSize);
+    const std::int64_t pieceSize = r.count > 0 ? pieceSizeForCount(total, r.count) : r.pieceSize;
     res.count = count;
+    res.pieceSize = pieceSize;
     if (count - 1 < 1) return fail(splitterMessage(1));
+    if (pieceSize < 1 || total - (count - 1) * pieceSize < 1) {
+        Message m = splitterMessage(22);
+        m.suffix = " " + std::to_string(total) + " / " + std::to_string(count);
+        return fail(m);
+    }
     auto parts = nameParts(r.source);
     if (!parts) return fail(splitterMessage(3));
     const std::string outDir = r.outDir.empty() ? fs::path(r.source).parent_path().string() : r.outDir;
-    // Room for every piece, checked before anything is written.
-    if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
 
     const std::string suffix = r.keepExtension ? "." + parts->extension : "";
     const std::string marker = r.keepExtension ? "000" : "";
-    std::string stem = parts->stem;
+    std::string stem = r.script ? shortStem(parts->stem) : parts->stem;
+    const std::string sourceName = fs::path(r.source).filename().string();
+    // A source named like one of the files the split writes would be overwritten before it is
+    // read (backup.000), or deleted with the pieces (clip.001 with "delete the source").
+    if (auto clash = nameClash(r.source, outDir, stem, count, "." + parts->extension, sourceName)) {
+        Message m = splitterMessage(21);
+        m.suffix = " " + *clash;
+        return fail(m);
+    }
+    // Room for every piece, checked before anything is written.
+    if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
+
     auto out = [&](const std::string& name) { return (fs::path(outDir) / name).string(); };
     auto writeText = [&](const std::string& path, const std::string& text) {
         AtomicFileWriter w(path);
         w.write(text.data(), text.size());
         return w.commit();
     };
-    const std::string sourceName = fs::path(r.source).filename().string();
     if (r.script) {
-        const std::string shortened = shortStem(stem);
-        if (shortened != stem) {
-            stem = shortened;
+        if (stem != parts->stem) {
             res.infoFile = out(stem + "000");
-            if (!writeText(res.infoFile, infoRecord(parts->extension, "", count, r.pieceSize))) return fail(splitterMessage(3));
+            if (!writeText(res.infoFile, infoRecord(parts->extension, "", count, pieceSize))) return fail(splitterMessage(3));
         }
         res.batScript = out(sourceName + " - rebuild.bat");
         res.shScript = out(sourceName + " - rebuild.sh");
@@ -203,7 +239,7 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         ::chmod(res.shScript.c_str(), 0755);
     } else {
         res.infoFile = out(stem + "000");
-        if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, r.pieceSize))) return fail(splitterMessage(3));
+        if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, pieceSize))) return fail(splitterMessage(3));
     }
 
     const int in = ::open(r.source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -211,10 +247,10 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     std::uint64_t done = 0;
     bool ok = true;
     for (std::int64_t k = 1; k <= count && ok; ++k) {
-        const std::int64_t len = k < count ? r.pieceSize : total - (count - 1) * r.pieceSize;
+        const std::int64_t len = k < count ? pieceSize : total - (count - 1) * pieceSize;
         const std::string piece = out(pieceName(stem, k, suffix));
         AtomicFileWriter w(piece);
-        ok = w.ok() && copyRange(in, (k - 1) * r.pieceSize, w.fd(), len, progress, done, static_cast<std::uint64_t>(total),
+        ok = w.ok() && copyRange(in, (k - 1) * pieceSize, w.fd(), len, progress, done, static_cast<std::uint64_t>(total),
                                  res.stopped);
         if (ok && !w.commit()) ok = false;
         if (ok) res.pieces.emplace_back(piece, len);
@@ -231,8 +267,8 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         res.status = LangText("FileSplitter", 10) + " " + m + " min! (" + n + LangText("FileSplitter", 21) + ")";
     } else {
         const std::string s = numberText(roundHalfEven(res.elapsed, 0));
-        res.messages.push_back(Message::fixed(LangText("FileSplitterMsgBox", 2) + s + " sec!..."));
-        res.status = LangText("FileSplitter", 10) + s + " sec! (" + n + LangText("FileSplitter", 21) + ")";
+        res.messages.push_back(Message::fixed(LangText("FileSplitterMsgBox", 2) + " " + s + " sec!..."));
+        res.status = LangText("FileSplitter", 10) + " " + s + " sec! (" + n + LangText("FileSplitter", 21) + ")";
     }
     return res;
 }
@@ -279,14 +315,21 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     if (dot == std::string::npos || info.find('/', dot) != std::string::npos) return fail(splitterMessage(4));
     const std::string base = info.substr(0, dot + 1);
     res.output = base + extension;
-
-    // Every piece must be there with its size before anything is written.
-    std::vector<std::pair<std::string, std::int64_t>> pieces;
     std::error_code ec;
+    // A short name from the script option keeps no marker in the record, yet its pieces may carry
+    // the extension: the names on disk decide.
+    if (suffix.empty() && !extension.empty() && !fs::exists(base + pieceName("", 1, ""), ec) &&
+        fs::exists(base + pieceName("", 1, "." + extension), ec))
+        suffix = "." + extension;
+
+    // Every piece must be there with its size before anything is written. The last one holds what
+    // is left: nothing, for an exact multiple split by the rule Int(total / size) + 1, or up to
+    // half a byte per piece more than the others, for a count-mode split.
+    std::vector<std::pair<std::string, std::int64_t>> pieces;
     for (std::int64_t k = 1; k <= n; ++k) {
         const std::string p = base + pieceName("", k, suffix);
         const auto len = static_cast<std::int64_t>(fs::file_size(p, ec));
-        const bool good = !ec && (k < n ? len == pieceSize : (len >= 1 && len <= pieceSize));
+        const bool good = !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
         if (!good) {
             Message m = splitterMessage(19, Icon::Exclamation);
             m.suffix = " " + p;
@@ -309,7 +352,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
         if (in >= 0) ::close(in);
     }
     if (res.stopped) return res;
-    if (!ok || !w.commit()) return fail(splitterMessage(3));
+    if (!ok || !w.commit()) return fail(Message::lang("FileSplitter", 11, Icon::Critical, LangText("FormCaptions", 18)));
     res.ok = true;
     res.bytes = static_cast<std::int64_t>(total);
     res.elapsed = seconds(start);

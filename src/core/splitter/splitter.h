@@ -48,12 +48,16 @@ struct SplitRequest {
     std::int64_t pieceSize = 0;
     bool script = false;
     bool keepExtension = false;
+    // Count mode: when above 0, exactly this many pieces of total / count bytes (halves to even),
+    // the last one holding what is left; pieceSize is then worked out, not read.
+    std::int64_t count = 0;
 };
 
 struct SplitResult {
     bool ok = false;
     bool stopped = false;
     std::int64_t count = 0;
+    std::int64_t pieceSize = 0;
     std::vector<std::pair<std::string, std::int64_t>> pieces;  // paths and sizes written
     std::string infoFile, batScript, shScript;                  // empty when not written
     double elapsed = 0;
@@ -61,7 +65,8 @@ struct SplitResult {
     Messages messages;       // the closing message or the failure
 };
 
-// Writes the pieces, the info record and the scripts. Refuses one piece, a folder without room
+// Writes the pieces, the info record and the scripts. Refuses one piece, a count the file cannot
+// be cut into, a source whose name is one of the names the split writes, a folder without room
 // and a source it cannot read, with nothing written.
 SplitResult SplitFile(const SplitRequest& r, Progress progress = {});
 
@@ -75,7 +80,9 @@ struct JoinResult {
     Messages messages;
 };
 // Joins the pieces an info file (name ending in "000") describes, after checking that every
-// piece is there with its size; a keep-extension split comes back under its source name.
+// piece is there with its size: every piece but the last holds the piece size; the last may be
+// empty (an exact multiple split by the count rule) or a little longer (a count-mode split). A
+// keep-extension split comes back under its source name.
 JoinResult AssemblyFiles(const std::string& infoPath, Progress progress = {});
 
 // The rebuild scripts: the batch file (CR LF) and its POSIX shell twin.

@@ -255,6 +255,8 @@ void frmsplitter::cmdSplit_Click() {
     r.source = ss(m_source->text().trimmed());
     r.outDir = ss(m_outDir);
     r.pieceSize = m_pieceSize;
+    // In count mode the typed count is the count written; the engine works out the sizes.
+    if (m_mode[1]->isChecked()) r.count = m_count;
     r.script = m_options[0]->isChecked();
     r.keepExtension = m_options[2]->isChecked();
     const bool deleteSource = m_options[1]->isChecked();

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <random>
 
+#include "core/common/lang.h"
+#include "core/common/number.h"
 #include "core/splitter/splitter.h"
 #include "support/temp_home.h"
 #include "support/tools.h"
@@ -51,6 +53,9 @@ TEST_F(Splitter, ThreeMillionBytesInMegabytePieces) {
     ASSERT_TRUE(j.ok);
     EXPECT_EQ(j.output, src);
     EXPECT_EQ(fw::test::readFile(src), original);
+    // The closing texts have a blank before the number.
+    EXPECT_EQ(r.status.rfind(fw::LangText("FileSplitter", 10) + " ", 0), 0u) << r.status;
+    EXPECT_EQ(r.messages[0].resolve().rfind(fw::LangText("FileSplitterMsgBox", 2) + " ", 0), 0u);
 }
 
 TEST_F(Splitter, RefusalsWriteNothing) {
@@ -104,6 +109,118 @@ TEST_F(Splitter, ScriptsShortStemsAndTheShellRebuild) {
     EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "long m~1.001");
     EXPECT_EQ(fw::test::readFile(r.infoFile), "avifwsplit3fwfiles2000");
     EXPECT_NE(fw::test::readFile(r.batScript).find("REN long m~1. \"long movie title.avi\""), std::string::npos);
+}
+
+TEST_F(Splitter, SourcesNamedLikeTheirOwnPiecesAreRefusedBeforeAnyWrite) {
+    // Each row: the source's name and the options. The split would overwrite or delete the source.
+    struct Case {
+        const char* name;
+        bool script, keepExt;
+    };
+    const Case cases[] = {
+        {"backup.000", false, false},  // the info record
+        {"clip.001", false, false},    // piece 1
+        {"clip.002", false, true},     // piece 2, with or without the kept extension
+        {"film.003.003", false, true}, // piece 3 with the kept extension
+        {"movie.001", true, false},    // piece 1, with the rebuild script
+    };
+    for (const auto& c : cases) {
+        const std::string src = source(c.name, 5000);
+        const std::string before = fw::test::readFile(src);
+        auto entries = [&] { return std::distance(fs::directory_iterator(home.dir()), fs::directory_iterator()); };
+        const auto files = entries();
+        auto r = SplitFile({src, "", 2000, c.script, c.keepExt});
+        EXPECT_FALSE(r.ok) << c.name;
+        ASSERT_FALSE(r.messages.empty()) << c.name;
+        EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", 21})) << c.name;
+        EXPECT_EQ(fw::test::readFile(src), before) << c.name;
+        EXPECT_EQ(entries(), files) << c.name << ": something was written";
+        fs::remove(src);
+    }
+    // A name that only looks alike splits as usual.
+    EXPECT_TRUE(SplitFile({source("clip.1", 5000), "", 2000, false, false}).ok);
+}
+
+TEST_F(Splitter, CountModeWritesTheCountAskedFor) {
+    // Count mode: N pieces of total / N bytes (halves to even), the last holding the rest. Every
+    // total from 1,000,000 to 1,000,050 in 2 to 9 pieces comes back byte for byte.
+    const std::string data = randomBytes(1000050, 11);
+    for (std::int64_t total = 1000000; total <= 1000050; ++total) {
+        const std::string src = home.path("count.bin");
+        fw::test::writeFile(src, data.substr(0, static_cast<std::size_t>(total)));
+        for (std::int64_t n = 2; n <= 9; ++n) {
+            SplitRequest req{src, "", 0, false, false, n};
+            auto r = SplitFile(req);
+            ASSERT_TRUE(r.ok) << total << " in " << n;
+            ASSERT_EQ(r.count, n);
+            ASSERT_EQ(static_cast<std::int64_t>(r.pieces.size()), n);
+            const std::int64_t size = static_cast<std::int64_t>(fw::roundHalfEven(double(total) / n, 0));
+            EXPECT_EQ(r.pieceSize, size);
+            EXPECT_EQ(r.pieces.back().second, total - (n - 1) * size);
+            EXPECT_EQ(fw::test::readFile(home.path("count.000")), "binfwsplit" + std::to_string(n) + "fwfiles" + std::to_string(size));
+            auto j = AssemblyFiles(home.path("count.000"));
+            ASSERT_TRUE(j.ok) << total << " in " << n;
+            ASSERT_TRUE(fw::test::readFile(src) == data.substr(0, static_cast<std::size_t>(total))) << total << " in " << n;
+            for (const auto& p : r.pieces) fs::remove(p.first);
+        }
+    }
+    // 3,000,000 bytes in 3 pieces: 1,000,000 each. More pieces than bytes: refused.
+    const std::string three = source("three.bin", 3000000);
+    auto r = SplitFile({three, "", 0, false, false, 3});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pieces[2].second, 1000000);
+    r = SplitFile({source("tiny.bin", 3), "", 0, false, false, 4});
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", 22}));
+}
+
+TEST_F(Splitter, JoinReadsEverySetTheSplitRulesMake) {
+    // Sets written by hand: the record and the pieces' lengths. The last piece may be empty or a
+    // little longer; a middle piece must be whole.
+    struct Case {
+        const char* what;
+        std::vector<std::int64_t> lengths;  // -1: the piece is missing
+        std::int64_t pieceSize;
+        bool joins;
+    };
+    const Case cases[] = {
+        {"an empty last piece (an exact multiple, Int + 1)", {1000, 1000, 0}, 1000, true},
+        {"a longer last piece (count mode)", {333, 333, 334}, 333, true},
+        {"a shorter last piece", {1000, 1000, 1}, 1000, true},
+        {"a short middle piece", {1000, 999, 1000}, 1000, false},
+        {"a missing middle piece", {1000, -1, 1000}, 1000, false},
+        {"a missing last piece", {1000, 1000, -1}, 1000, false},
+        {"a last piece far too long", {1000, 1000, 5000}, 1000, false},
+    };
+    for (const auto& c : cases) {
+        std::string expected;
+        for (std::size_t k = 0; k < c.lengths.size(); ++k) {
+            const std::string piece = home.path("set." + std::string(k < 9 ? "00" : "0") + std::to_string(k + 1));
+            fs::remove(piece);
+            if (c.lengths[k] < 0) continue;
+            const std::string bytes = randomBytes(static_cast<std::size_t>(c.lengths[k]), static_cast<unsigned>(k + 1));
+            fw::test::writeFile(piece, bytes);
+            expected += bytes;
+        }
+        fw::test::writeFile(home.path("set.000"), infoRecord("bin", "", static_cast<std::int64_t>(c.lengths.size()), c.pieceSize));
+        fs::remove(home.path("set.bin"));
+        auto j = AssemblyFiles(home.path("set.000"));
+        EXPECT_EQ(j.ok, c.joins) << c.what;
+        if (c.joins) EXPECT_TRUE(fw::test::readFile(home.path("set.bin")) == expected) << c.what;
+        else EXPECT_FALSE(fs::exists(home.path("set.bin"))) << c.what;
+    }
+}
+
+TEST_F(Splitter, ShortNamesWithTheScriptAndKeptExtensionJoinBack) {
+    std::string src = source("a long name.avi", 5000);
+    auto r = SplitFile({src, "", 2000, true, true});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "a long~1.001.avi");
+    const std::string original = fw::test::readFile(src);
+    fs::remove(src);
+    auto j = AssemblyFiles(home.path("a long~1.000"));
+    ASSERT_TRUE(j.ok) << (j.messages.empty() ? "" : j.messages[0].resolve());
+    EXPECT_TRUE(fw::test::readFile(j.output) == original);
 }
 
 TEST_F(Splitter, RoundTripsAroundBlockBoundaries) {
