@@ -10,6 +10,7 @@
 
 #include "core/codecdb/codec_db.h"
 #include "core/common/ini.h"
+#include "gui/ui/widgets.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
 #include "gui/resize/frmResize.h"
@@ -136,6 +137,42 @@ private slots:
         QVERIFY(!fw::codecdb::check_audio("64998"));
         QCOMPARE(list->count(), rows);
         QCOMPARE(child<QLineEdit>(ed, "Text1_0")->text(), QString());
+    }
+
+    void fourccKeysKeepTheirBlanks() {
+        // Codes that end in blanks are modified and deleted under their exact key; a short new
+        // code is padded to four characters, and the user is told.
+        GuiEnv env;
+        env.main->openTool(QStringLiteral("Fourcc_updater"));
+        auto* ed = env.main->tool<fw::gui::CodecEditor>("Fourcc_updater");
+        QVERIFY(ed);
+        auto* save = child<QPushButton>(ed, "salva");
+        for (const char* code : {"RGB ", "DIB ", "Y8  "}) {
+            ed->List1_Click(QString::fromLatin1(code));
+            QCOMPARE(child<QLineEdit>(ed, "Text1_0")->text(), QString::fromLatin1(code));
+            child<QPushButton>(ed, "modifica")->click();
+            child<QLineEdit>(ed, "Text1_1")->setText(QStringLiteral("Renamed"));
+            save->click();
+            QCOMPARE(ed->state(), fw::gui::CodecEditor::State::Idle);
+            auto row = fw::codecdb::check_video(code);
+            QVERIFY2(row.has_value(), code);
+            QCOMPARE(row->codec(), std::string("Renamed"));
+        }
+        MsgBox::setNextAnswer(fw::gui::Answer::Yes);
+        ed->List1_Click(QStringLiteral("Y8  "));
+        ed->elimina_Click();
+        QVERIFY(!fw::codecdb::check_video("Y8  "));
+
+        child<QPushButton>(ed, "aggiungi")->click();
+        child<QLineEdit>(ed, "Text1_0")->setText(QStringLiteral("AB"));
+        child<QLineEdit>(ed, "Text1_1")->setText(QStringLiteral("Two letters"));
+        save->click();
+        QCOMPARE(fw::codecdb::check_video("AB  ")->codec(), std::string("Two letters"));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("DatabaseUpdaterMsgBox", 7) + QStringLiteral(" 'AB  '"));
+        QCOMPARE(child<QLineEdit>(ed, "Text1_0")->text(), QStringLiteral("AB  "));
+        // The field takes four characters at most.
+        child<QLineEdit>(ed, "Text1_0")->setText(QStringLiteral("ABCDE"));
+        QCOMPARE(child<QLineEdit>(ed, "Text1_0")->text(), QStringLiteral("ABCD"));
     }
 };
 

@@ -153,18 +153,6 @@ std::optional<CodecRecord> CodecDb::find(Table t, const std::string& key) const 
     return r;
 }
 
-std::optional<CodecRecord> CodecDb::findIgnoringCase(Table t, const std::string& key) const {
-    if (!m_db || t != Table::Video) return std::nullopt;
-    Stmt s(m_db, "select * from lista_completa where fourcc=?1 collate nocase order by fourcc limit 1");
-    if (!s.ok()) return std::nullopt;
-    s.bind(1, key);
-    if (s.step() != SQLITE_ROW) return std::nullopt;
-    CodecRecord r;
-    for (std::size_t i = 0; i < 6; ++i)
-        if (kVideo.column[i] >= 0) r.fields[i] = s.text(kVideo.column[i]);
-    return r;
-}
-
 std::vector<std::string> CodecDb::keys(Table t) const {
     std::vector<std::string> out;
     if (!m_db) return out;
@@ -180,27 +168,48 @@ long long CodecDb::count(Table t) const {
     return s.integer(0);
 }
 
-DbResult CodecDb::insert(Table t, const CodecRecord& r) {
-    if (!m_db) return failure(6);
+// A FourCC is four characters, stored exactly as typed: a shorter one is padded with blanks (the
+// user is told), a longer one refused. Audio tags are decimal text of any length.
+std::optional<DbResult> normaliseKey(Table t, CodecRecord& r) {
     if (r.key().empty()) return failure(5);
+    if (t != Table::Video) return std::nullopt;
+    if (r.key().size() > 4) return failure(8);
+    if (r.key().size() < 4) {
+        r.fields[0].resize(4, ' ');
+        DbResult padded;
+        Message m = Message::lang("DatabaseUpdaterMsgBox", 7, Icon::Information);
+        m.suffix = " '" + r.fields[0] + "'";
+        padded.messages.push_back(m);
+        return padded;
+    }
+    return std::nullopt;
+}
+
+DbResult CodecDb::insert(Table t, const CodecRecord& record) {
+    if (!m_db) return failure(6);
+    CodecRecord r = record;
+    auto note = normaliseKey(t, r);
+    if (note && !note->ok) return *note;
     if (find(t, r.key())) return failure(4);
     Stmt s(m_db, spec(t).insert);
     if (!s.ok()) return failure(6);
     bindRecord(s, r);
     if (s.step() != SQLITE_DONE) return failure(6);
-    return {};
+    return note.value_or(DbResult{});
 }
 
-DbResult CodecDb::update(Table t, const std::string& oldKey, const CodecRecord& r) {
+DbResult CodecDb::update(Table t, const std::string& oldKey, const CodecRecord& record) {
     if (!m_db) return failure(6);
-    if (r.key().empty()) return failure(5);
+    CodecRecord r = record;
+    auto note = normaliseKey(t, r);
+    if (note && !note->ok) return *note;
     if (r.key() != oldKey && find(t, r.key())) return failure(4);
     Stmt s(m_db, spec(t).update);
     if (!s.ok()) return failure(6);
     bindRecord(s, r);
     s.bind(7, oldKey);
     if (s.step() != SQLITE_DONE) return failure(6);
-    return {};
+    return note.value_or(DbResult{});
 }
 
 DbResult CodecDb::remove(Table t, const std::string& key) {
@@ -212,13 +221,7 @@ DbResult CodecDb::remove(Table t, const std::string& key) {
     return {};
 }
 
-std::optional<CodecRecord> check_video(const std::string& fourcc) {
-    CodecDb db;
-    if (auto exact = db.find(Table::Video, fourcc)) return exact;
-    // Decoders do not tell "xvid" from "XVID"; a database made before a lower-case row existed
-    // still names the codec.
-    return db.findIgnoringCase(Table::Video, fourcc);
-}
+std::optional<CodecRecord> check_video(const std::string& fourcc) { return CodecDb().find(Table::Video, fourcc); }
 std::optional<CodecRecord> check_audio(const std::string& identificatore) {
     return CodecDb().find(Table::Audio, identificatore);
 }

@@ -44,11 +44,11 @@ public:
     const std::string& error() const { return m_error; }
 
     std::optional<CodecRecord> find(Table t, const std::string& key) const;
-    // The video row whose code differs from key in letter case only (the first in code order).
-    std::optional<CodecRecord> findIgnoringCase(Table t, const std::string& key) const;
     std::vector<std::string> keys(Table t) const;  // in the editors' order
     long long count(Table t) const;
 
+    // Keys are stored exactly as given; a FourCC shorter than four characters is padded with
+    // blanks (a message says so), a longer one refused.
     DbResult insert(Table t, const CodecRecord& r);
     DbResult update(Table t, const std::string& oldKey, const CodecRecord& r);
     DbResult remove(Table t, const std::string& key);

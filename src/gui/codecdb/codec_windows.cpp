@@ -247,7 +247,8 @@ void CodecEditor::modifica_Click() {
 
 CodecRecord CodecEditor::fromFields() const {
     CodecRecord r;
-    for (std::size_t i = 0; i < 6; ++i) r.fields[i] = ss(m_fields[i]->text().trimmed());
+    // Nothing is trimmed: "RGB " and "Y8  " are codes whose blanks belong to them.
+    for (std::size_t i = 0; i < 6; ++i) r.fields[i] = ss(m_fields[i]->text());
     if (m_table == Table::Audio) r.fields[3].clear();
     return r;
 }
@@ -257,17 +258,17 @@ void CodecEditor::salva_Click() {
     CodecDb db;
     CodecRecord r = fromFields();
     auto res = m_state == State::Adding ? db.insert(m_table, r) : db.update(m_table, ss(m_lastKey), r);
-    if (!res.ok) {
-        MsgBox::showAll(this, res.messages, windowTitle());
-        return;  // the edit stays pending so the user can correct it
-    }
+    MsgBox::showAll(this, res.messages, windowTitle());
+    if (!res.ok) return;  // the edit stays pending so the user can correct it
+    if (m_table == Table::Video && r.fields[0].size() < 4) r.fields[0].resize(4, ' ');
+    m_fields[0]->setText(qs(r.key()));
     m_lastKey = qs(r.key());
     refresh_form();
     setIdle();
 }
 
 void CodecEditor::elimina_Click() {
-    QString key = m_fields[0]->text().trimmed();
+    QString key = m_fields[0]->text();
     if (key.isEmpty()) return;
     Message ask = Message::lang("DatabaseUpdaterMsgBox", 3, Icon::Question);
     ask.buttons = Buttons::YesNo;

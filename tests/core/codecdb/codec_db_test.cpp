@@ -23,8 +23,6 @@ TEST(CodecDb, FirstUseSeedsBothTables) {
         {"DIB ", "Uncompressed RGB (device-independent bitmap)"},
         // The codes the FourCC changer writes in lower case have rows of their own.
         {"mp41", "Microsoft MPEG-4 v1"}, {"mp42", "Microsoft MPEG-4 v2"}, {"mp43", "Microsoft MPEG-4 v3"},
-        // A code no row spells that way is named by the row that differs in case only.
-        {"xViD", "XviD MPEG-4 Advanced Simple Profile"}, {"dx50", "DivX 5 MPEG-4 Advanced Simple Profile"},
     };
     for (auto [code, name] : video) {
         auto r = fw::codecdb::check_video(code);
@@ -34,9 +32,43 @@ TEST(CodecDb, FirstUseSeedsBothTables) {
     EXPECT_EQ(fw::codecdb::check_audio("85")->codec(), "MPEG-1 Audio Layer 3 (MP3)");
     EXPECT_EQ(fw::codecdb::check_audio("8192")->codec(), "AC-3 (Dolby Digital)");
     EXPECT_EQ(fw::codecdb::check_audio("26447")->codec(), "Ogg Vorbis (mode 1)");
-    // The editors compare codes exactly: a lower-case code is another key.
+    // Codes compare exactly: a lower-case code is another key.
     EXPECT_FALSE(db.find(Table::Video, "xViD"));
-    EXPECT_FALSE(fw::codecdb::check_video("QQQQ"));
+    EXPECT_FALSE(fw::codecdb::check_video("xViD"));
+}
+
+TEST(CodecDb, KeysAreStoredExactlyAndFourccsHaveFourCharacters) {
+    fw::test::TempHome home;
+    CodecDb db;
+    // Modify and delete under keys that end in blanks.
+    for (const char* code : {"RGB ", "DIB ", "Y8  ", "png ", "dvc "}) {
+        auto row = db.find(Table::Video, code);
+        ASSERT_TRUE(row) << code;
+        row->fields[1] = " padded name ";
+        auto r = db.update(Table::Video, code, *row);
+        EXPECT_TRUE(r.ok) << code;
+        EXPECT_TRUE(r.messages.empty()) << code;
+        EXPECT_EQ(db.find(Table::Video, code)->codec(), " padded name ") << code;  // no field is trimmed
+        EXPECT_FALSE(db.find(Table::Video, std::string(code).substr(0, 3))) << code;
+    }
+    ASSERT_TRUE(db.remove(Table::Video, "Y8  ").ok);
+    EXPECT_FALSE(db.find(Table::Video, "Y8  "));
+    // Short codes are padded, and the result says so; long ones are refused.
+    CodecRecord rec;
+    rec.fields = {"Q1", "Short code", "", "", "", ""};
+    auto r = db.insert(Table::Video, rec);
+    EXPECT_TRUE(r.ok);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"DatabaseUpdaterMsgBox", 7}));
+    EXPECT_EQ(db.find(Table::Video, "Q1  ")->codec(), "Short code");
+    rec.fields[0] = "QQQQQ";
+    r = db.insert(Table::Video, rec);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages[0].text, (fw::LangKey{"DatabaseUpdaterMsgBox", 8}));
+    // Audio tags are decimal text, stored as given.
+    rec.fields = {"64997", "Unused tag", "", "", "", ""};
+    EXPECT_TRUE(db.insert(Table::Audio, rec).messages.empty());
+    EXPECT_TRUE(db.find(Table::Audio, "64997"));
 }
 
 TEST(CodecDb, KeysHoldingSqlAreJustCodesNotFound) {
