@@ -51,6 +51,7 @@ int runBitrate(const Argv& argv) {
     if (!discs.empty() && a.has("size")) return fail("--discs and --size exclude each other", 2);
     if (!discs.empty()) {
         in.Option3_0 = true;
+        in.Option3_1 = false;
         in.txtCD[1].clear();
         for (std::size_t i = 0; i < discs.size(); ++i) {
             std::string count, size;
@@ -66,6 +67,7 @@ int runBitrate(const Argv& argv) {
     }
     if (auto s = a.get("size")) {
         in.Option3_0 = false;
+        in.Option3_1 = true;
         in.txtCD[2] = *s;
     }
     in.overburn = a.has("overburn");

@@ -69,9 +69,13 @@ int failWith(const fw::Message& m, int code) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    if (args.empty()) {
+        std::fprintf(stderr, "usage: framewise-cli COMMAND [ARGUMENTS] [--json]; framewise-cli --help lists the commands\n");
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp();
-        return args.empty() ? 2 : 0;
+        return 0;
     }
     if (args[0] == "--version") {
         std::printf("%s\n", fw::kVersionText);

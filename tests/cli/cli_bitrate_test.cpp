@@ -62,6 +62,9 @@ TEST(CliBitrate, RefusalsExitNonZeroWithTheWindowsMessage) {
         {{"bitrate", "--bogus"}, "unknown option --bogus"},
         {{"bitrate", "--audio-kbps", "lots"}, "You must insert a numeric value"},
         {{"bitrate", "--audio-file", "/no/such/file.mp3"}, "cannot read the audio file"},
+        {{"bitrate", "--discs", "-2x700"}, "must not be negative"},
+        {{"bitrate", "--time", "-1:30:0"}, "must not be negative"},
+        {{"bitrate", "--interleave", "5000"}, "too long"},
     };
     for (const auto& c : cases) {
         auto r = runCli(c.args);
@@ -94,6 +97,11 @@ TEST(CliBitrate, VersionAndHelp) {
     EXPECT_NE(r.out.find("bitrate"), std::string::npos);
     r = runCli({"frobnicate"});
     EXPECT_NE(r.exitCode, 0);
+    // No arguments: a line of usage on standard error, exit 2, nothing on standard output.
+    r = runCli({});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
 }  // namespace

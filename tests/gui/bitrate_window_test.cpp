@@ -24,7 +24,7 @@ private slots:
         GuiEnv env;
         auto* w = qobject_cast<frmbitratecalc*>(env.main->openTool("calc"));
         QVERIFY(w);
-        QCOMPARE(child<QLabel>(w, "Label3")->text(), QStringLiteral("0"));  // nothing computed yet
+        QCOMPARE(child<QLabel>(w, "Label3")->text(), QStringLiteral("700"));  // the loaded discs, at once
         auto* bitrate1 = child<QComboBox>(w, "bitrate1");
         bitrate1->setCurrentText(QStringLiteral("128 Kbps"));
         child<QCheckBox>(w, "Check2")->setChecked(true);

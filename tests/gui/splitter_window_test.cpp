@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "gui/splitter/frmsplitter.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::frmsplitter;
@@ -35,7 +36,7 @@ private slots:
         QVERIFY(child<QRadioButton>(w, "Option1_1")->isChecked());
         QCOMPARE(w->pieceSize(), 1000000);
         child<QLineEdit>(w, "Text2")->setText(QStringLiteral("x"));
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("The interleave must be a number."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("BitcalcMsgBox", 1));
         QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QString());
         child<QLineEdit>(w, "Text2")->setText(QStringLiteral("1"));
         QCOMPARE(w->pieceSize(), 1048576);

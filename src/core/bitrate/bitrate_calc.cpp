@@ -23,6 +23,13 @@ std::optional<std::int16_t> countField(std::string_view text) {
     return toInt16(*v);
 }
 
+// A disc type's size: its text without the first "MB", as a whole number of MB.
+std::optional<std::int16_t> discSize(std::string_view combo) {
+    auto v = parseNumber(trim(replaceFirst(combo, "MB", "")));
+    if (!v) return std::nullopt;
+    return toInt16(*v);
+}
+
 bool textToBool(std::string_view s) {
     auto v = parseNumber(s);
     return v && *v != 0.0;
@@ -37,13 +44,15 @@ std::optional<Message> Bitcalc::spazio() {
     if (in.Option3_0) {
         auto a = countField(in.txtCD[0]);
         auto b = countField(in.txtCD[1]);
-        auto sa = parseNumber(trim(replaceFirst(in.Combo3[0], "MB", "")));
-        auto sb = parseNumber(trim(replaceFirst(in.Combo3[1], "MB", "")));
-        auto ia = sa ? toInt16(*sa) : std::nullopt;
-        auto ib = sb ? toInt16(*sb) : std::nullopt;
+        auto ia = discSize(in.Combo3[0]);
+        auto ib = discSize(in.Combo3[1]);
         if (!a || !b || !ia || !ib) {
             totalSize = 0;
             return Message::lang("BitcalcMsgBox", 7, Icon::Exclamation);
+        }
+        if (a.value_or(0) < 0 || b.value_or(0) < 0 || ia.value_or(0) < 0 || ib.value_or(0) < 0) {
+            totalSize = 0;
+            return Message::lang("BitcalcMsgBox", 12, Icon::Exclamation);
         }
         double allowance = in.overburn ? (double(*a) + double(*b)) * 10.0 : 0.0;
         total = allowance + double(*b) * double(*ib) + double(*a) * double(*ia);
@@ -52,6 +61,10 @@ std::optional<Message> Bitcalc::spazio() {
         if (!c) {
             totalSize = 0;
             return Message::lang("BitcalcMsgBox", 7, Icon::Exclamation);
+        }
+        if (*c < 0) {
+            totalSize = 0;
+            return Message::lang("BitcalcMsgBox", 12, Icon::Exclamation);
         }
         total = *c;
     }
@@ -91,19 +104,29 @@ void Bitcalc::LengSectot() {
 }
 
 double Bitcalc::aoverhead(Messages& messages) {
+    bool unusable = false;
+    return aoverhead(messages, unusable);
+}
+
+double Bitcalc::aoverhead(Messages& messages, bool& unusable) {
+    unusable = false;
     LengSectot();
     auto iv = parseNumber(in.interval);
     if (iv) {
-        std::optional<std::int16_t> il;
-        if (in.Option1_0) {
-            float perFrame = 1000.0f / rate;
-            il = toInt16(*iv * static_cast<double>(perFrame));
-        } else if (in.Option1_1) {
-            il = toInt16(*iv);
-        }
+        double ms = 0;
+        if (in.Option1_0) ms = *iv * static_cast<double>(1000.0f / rate);
+        else if (in.Option1_1) ms = *iv;
         if (in.Option1_0 || in.Option1_1) {
+            auto il = toInt16(ms);
+            // Too long to hold, or too short to be an interleave: no overhead can be worked out.
+            if (!il && std::isfinite(ms) && ms > 0) {
+                messages.push_back(Message::lang("BitcalcMsgBox", 14, Icon::Exclamation));
+                unusable = true;
+                return 0.0;
+            }
             if (!il) {
                 messages.push_back(Message::lang("BitcalcMsgBox", 8, Icon::Exclamation));
+                unusable = true;
                 return 0.0;
             }
             interleave = *il;
@@ -116,6 +139,7 @@ double Bitcalc::aoverhead(Messages& messages) {
     if (numberOr0(in.interval) != 0.0) {
         if (interleave <= 0) {
             messages.push_back(Message::lang("BitcalcMsgBox", 8, Icon::Exclamation));
+            unusable = true;
             return 0.0;
         }
         return roundHalfEven(bytesPerChunk * (1000.0 / interleave) * duration / kMB, 3);
@@ -143,6 +167,12 @@ CalcResult Bitcalc::calcola() {
     }
     frate();
     LengSectot();
+    if (in.Option2_0)
+        for (const auto& t : in.txtTime)
+            if (numberOr0(t) < 0) {
+                r.messages.push_back(Message::lang("BitcalcMsgBox", 12, Icon::Exclamation));
+                return r;
+            }
     if (auto m = spazio()) {
         r.messages.push_back(*m);
         return r;
@@ -163,9 +193,25 @@ CalcResult Bitcalc::calcola() {
         r.messages.push_back(Message::lang("BitcalcMsgBox", 6));
         return r;
     }
+    // A negative time or frame count, or one so large it overflows, has no bitrate.
+    if (duration < 0 || numberOr0(in.frames) < 0) {
+        r.messages.push_back(Message::lang("BitcalcMsgBox", 12, Icon::Exclamation));
+        return r;
+    }
+    if (!std::isfinite(duration) || !std::isfinite(rt * duration)) {
+        r.messages.push_back(Message::lang("BitcalcMsgBox", 4, Icon::Exclamation));
+        return r;
+    }
 
-    double audioOverhead = aoverhead(r.messages);
+    bool unusable = false;
+    double audioOverhead = aoverhead(r.messages, unusable);
+    if (unusable) return r;
     double net = totalSize - audioSize - audioOverhead - frameOverhead;
+    // The audio and the overheads fill the media (or more): no room is left for video.
+    if (!(net > 0)) {
+        r.messages.push_back(Message::lang("BitcalcMsgBox", 13, Icon::Exclamation));
+        return r;
+    }
     // The pixel count is a 32-bit product; a frame size without pixels or beyond that range has
     // no bits per pixel.
     std::int64_t pixels = std::int64_t{width} * std::int64_t{height};
@@ -227,6 +273,11 @@ FieldVerdict Bitcalc::guardTime(int index) const {
         v.newText = "";
         return v;
     }
+    if (*n < 0) {
+        v.messages.push_back(Message::lang("BitcalcMsgBox", 12, Icon::Exclamation));
+        v.newText = "";
+        return v;
+    }
     static constexpr double limits[3] = {8, 59, 59.99};
     static const Message over[3] = {Message::lang("BitcalcMsgBox", 2, Icon::Exclamation),
                                     Message::lang("BitcalcMsgBox", 3, Icon::Exclamation),
@@ -244,6 +295,9 @@ FieldVerdict Bitcalc::guardFrames() const {
     auto n = parseNumber(in.frames);
     if (!n) {
         v.messages.push_back(checkNumericMessage());
+        v.newText = "";
+    } else if (*n < 0) {
+        v.messages.push_back(Message::lang("BitcalcMsgBox", 12, Icon::Exclamation));
         v.newText = "";
     } else if (*n > kMaxFrames) {
         v.messages.push_back(Message::lang("BitcalcMsgBox", 4));
@@ -288,8 +342,9 @@ void loadBitcalcSettings(const std::string& path, Bitcalc& calc) {
     in.txtCD = {get("CD0"), get("CD1"), get("CD2")};
     in.Combo3 = {get("Type1"), get("Type2")};
     in.overburn = flag("Overburn");
+    // Each option takes its own key; with both missing neither is selected.
     in.Option3_0 = flag("Fixed");
-    if (flag("NotFixed")) in.Option3_0 = false;
+    in.Option3_1 = !in.Option3_0 && flag("NotFixed");
     in.txtTime = {get("Hours"), get("Mins"), get("Secs")};
     in.frames = get("Frames");
     in.profile = Profile::None;
@@ -333,7 +388,7 @@ void saveBitcalcSettings(const std::string& path, const Bitcalc& calc, std::stri
                        {"Type2", in.Combo3[1]},
                        {"Overburn", check(in.overburn)},
                        {"Fixed", boolText(in.Option3_0)},
-                       {"NotFixed", boolText(!in.Option3_0)},
+                       {"NotFixed", boolText(in.Option3_1)},
                        {"Hours", in.txtTime[0]},
                        {"Mins", in.txtTime[1]},
                        {"Secs", in.txtTime[2]},

@@ -30,7 +30,8 @@ inline constexpr double kMaxFrames = 809999.75;
 
 // The controls' values, named as the window's controls. The defaults are the window's design values.
 struct BitcalcInputs {
-    bool Option3_0 = true;  // media as disc presets; false: custom size in txtCD_2
+    bool Option3_0 = true;   // media as disc presets
+    bool Option3_1 = false;  // media as a custom size in txtCD_2 (neither: the custom size is read)
     std::array<std::string, 3> txtCD{"1", "", ""};
     std::array<std::string, 2> Combo3{"700 MB", "650 MB"};
     bool overburn = false;
@@ -90,8 +91,10 @@ public:
     std::optional<Message> spazio();
     void frate();
     void LengSectot();
-    // Audio interleave overhead in MB. May empty `in.interval` and add a message.
+    // Audio interleave overhead in MB. May empty `in.interval` and add a message; `unusable` is
+    // set when the interleave cannot be used (too short or too long), so no result follows.
     double aoverhead(Messages& messages);
+    double aoverhead(Messages& messages, bool& unusable);
     CalcResult calcola();
 
     // Field guards, run when the user changes a field.

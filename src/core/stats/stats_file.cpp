@@ -424,8 +424,13 @@ RescaleResult rescaleStats(const std::string& in, const std::string& out, double
                            Progress progress) {
     RescaleResult res;
     const double current = rnd(s.T / 1024);
-    if (!(targetKB > 0) || current <= 0) {
+    if (!(targetKB > 0)) {
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 26, Icon::Exclamation));
+        return res;
+    }
+    // Frames that add up to less than half a kilobyte round to 0 KB: no ratio can be taken.
+    if (current <= 0) {
+        res.messages.push_back(Message::lang("StatsEditorMsgBox", 29, Icon::Exclamation));
         return res;
     }
     res.r = targetKB / current;
@@ -491,6 +496,13 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     }
     const std::int64_t offset = 4 + (n - 1) * std::int64_t(kRecordSize);
     auto bytes = src.readUpTo(offset, kRecordSize);
+    // A last record cut short by the end of the file has no room for the key-frame flag.
+    if (bytes.size() < kRecordSize) {
+        res.messages.push_back(Message::fixed(LangText("StatsEditorMsgBox", 19) + " " + std::to_string(n) + " " +
+                                                  LangText("StatsEditorMsgBox", 28),
+                                              Icon::Exclamation, title));
+        return res;
+    }
     StatsRecord r = StatsRecord::parse(bytes.data(), bytes.size());
     if (r.Quant == kForcedKeyQuant) {
         res.ok = true;
@@ -525,7 +537,6 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     r.store(out);
     int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     bool ok = fd >= 0;
-    // A short last record stays short: the file keeps its length.
     const std::size_t len = bytes.size();
     ok = ok && ::pwrite(fd, out, len, static_cast<off_t>(offset)) == static_cast<ssize_t>(len);
     ok = ok && ::fsync(fd) == 0;

@@ -171,9 +171,9 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     f.grid->addWidget(new QLabel(lang("FpsChanger", 2), this), row, 0);
     f.grid->addWidget(m_presets, row, 1);
     f.grid->addWidget(m_new, row, 2);
-    auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 3));
+    auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 1));
     m_save = iconButton(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FpsChangerTooltips", 2));
-    m_play = iconButton(this, QStyle::SP_MediaPlay, "cmdPlay", lang("General", 1));
+    m_play = iconButton(this, QStyle::SP_MediaPlay, "cmdPlay", lang("FpsChangerTooltips", 1));
     auto* info = iconButton(this, QStyle::SP_MessageBoxInformation, "cmdInfo", lang("FccChangerTooltips", 3));
     auto* esci = iconButton(this, QStyle::SP_DialogCloseButton, "esci", lang("General", 2));
     for (auto* b : {open, m_save, m_play, info}) f.buttons->addWidget(b);

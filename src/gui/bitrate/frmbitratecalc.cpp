@@ -48,6 +48,10 @@ frmbitratecalc::frmbitratecalc(QWidget* parent) : QWidget(parent, Qt::Window) {
     CheckSettings();
     runFrate();
     runLengSectot();
+    // The media label shows the loaded discs at once; a bad total is told at the first calculation.
+    readControls();
+    m_calc.spazio();
+    Label3->setText(qs(m_calc.totalText()));
 }
 
 void frmbitratecalc::buildUi() {
@@ -283,6 +287,7 @@ void frmbitratecalc::CheckSettings() {
 void frmbitratecalc::readControls() {
     auto& in = m_calc.in;
     in.Option3_0 = Option3[0]->isChecked();
+    in.Option3_1 = Option3[1]->isChecked();
     for (std::size_t i = 0; i < 3; ++i) in.txtCD[i] = ss(txtCD[i]->text());
     for (std::size_t i = 0; i < 2; ++i) in.Combo3[i] = ss(Combo3[i]->currentText());
     in.overburn = overburn->isChecked();
@@ -315,7 +320,7 @@ void frmbitratecalc::readControls() {
 void frmbitratecalc::writeControls() {
     const auto& in = m_calc.in;
     m_updating = true;
-    setChecked(Option3[0], Option3[1], in.Option3_0, !in.Option3_0);
+    setChecked(Option3[0], Option3[1], in.Option3_0, in.Option3_1);
     for (std::size_t i = 0; i < 3; ++i) txtCD[i]->setText(qs(in.txtCD[i]));
     for (std::size_t i = 0; i < 2; ++i) Combo3[i]->setCurrentText(qs(in.Combo3[i]));
     overburn->setChecked(in.overburn);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/bitrate/bitrate_calc.h"
 #include "core/common/ini.h"
 #include "core/common/lang.h"
@@ -150,15 +152,46 @@ TEST(Bitcalc, RefusalsLeaveThePreviousBitrate) {
              b.in.bitrate2 = "99999";
          },
          11},
+        // Negative or impossible inputs: a message, no result.
+        {[](Bitcalc& b) { b.in.txtCD = {"-1", "", ""}; }, 12},
+        {[](Bitcalc& b) { b.in.Combo3[0] = "-700 MB"; }, 12},
+        {[](Bitcalc& b) {
+             b.in.Option3_0 = false;
+             b.in.Option3_1 = true;
+             b.in.txtCD[2] = "-700";
+         },
+         12},
+        {[](Bitcalc& b) { b.in.txtTime = {"-1", "30", "0"}; }, 12},
+        {[](Bitcalc& b) { b.in.txtTime = {"2", "-10", "0"}; }, 12},
+        {[](Bitcalc& b) {
+             b.in.Option2_0 = false;
+             b.in.Option2_1 = true;
+             b.in.frames = "-135000";
+         },
+         12},
+        {[](Bitcalc& b) {
+             b.in.Option2_0 = false;
+             b.in.Option2_1 = true;
+             b.in.frames = "1e400";  // overflows to infinity
+         },
+         4},
+        {[](Bitcalc& b) {
+             b.in.codecaudio = "Mp3 (da file)";
+             b.audioSize = 800;  // more than the 700 MB disc
+         },
+         13},
+        {[](Bitcalc& b) { b.in.interval = "2000"; }, 14},  // 2000 frames = 80 s: too long
+        {[](Bitcalc& b) { b.in.interval = "0.001"; }, 8},   // rounds to 0 ms
     };
     for (const auto& k : cases) {
         Bitcalc b = c;
         k.change(b);
         auto r = b.calcola();
         EXPECT_FALSE(r.computed);
-        ASSERT_EQ(r.messages.size(), 1u);
+        ASSERT_EQ(r.messages.size(), 1u) << k.key;
         EXPECT_EQ(r.messages[0].text.key, k.key);
         EXPECT_DOUBLE_EQ(b.videoBitrate, before);
+        EXPECT_TRUE(std::isfinite(b.videoBitrate));
     }
     // An unknown frame size still gives the bitrate, with a message about bits per pixel.
     Bitcalc z = workedExample(Profile::Divx4);
@@ -180,6 +213,7 @@ TEST(Bitcalc, FieldGuards) {
     const Case cases[] = {
         {0, "8", 0, nullptr},  {0, "9", 2, ""},     {1, "59", 0, nullptr}, {1, "60", 3, ""},
         {2, "59.99", 0, nullptr}, {2, "60", 2, ""}, {2, "x", -1, ""},      {0, "", 0, nullptr},
+        {0, "-1", 12, ""},     {2, "-0.5", 12, ""},
     };
     for (const auto& k : cases) {
         Bitcalc c;
@@ -200,6 +234,10 @@ TEST(Bitcalc, FieldGuards) {
     EXPECT_EQ(v.newText, "809999.75");
     ASSERT_EQ(v.messages.size(), 1u);
     EXPECT_EQ(v.messages[0].text.key, 4);
+    c.in.frames = "-1";
+    v = c.guardFrames();
+    EXPECT_EQ(v.newText, "");
+    EXPECT_EQ(v.messages.at(0).text.key, 12);
 }
 
 TEST(Bitcalc, CompressionValues) {
@@ -244,6 +282,17 @@ TEST(Bitcalc, SettingsRoundTrip) {
     EXPECT_EQ(back.in.bitrate2, "111");
     EXPECT_DOUBLE_EQ(back.audioSize, 12.5);
     EXPECT_EQ(back.width, 640);
+
+    // Keys the file does not hold read as "0": neither media option is selected, and leaving
+    // writes "0" for both, not "-1".
+    fw::writeFileAtomically(home.settings(), "[BitcalcSettings]\nCD0=1\nType1=700 MB\n");
+    Bitcalc bare;
+    fw::bitrate::loadBitcalcSettings(home.settings(), bare);
+    EXPECT_FALSE(bare.in.Option3_0);
+    EXPECT_FALSE(bare.in.Option3_1);
+    fw::bitrate::saveBitcalcSettings(home.settings(), bare, "");
+    EXPECT_EQ(fw::ReadIni(home.settings(), "BitcalcSettings", "Fixed", ""), "0");
+    EXPECT_EQ(fw::ReadIni(home.settings(), "BitcalcSettings", "NotFixed", ""), "0");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/common/lang.h"
 #include "core/stats/stats_file.h"
 #include "fixtures/byte_writer.h"
 #include "fixtures/stats_builder.h"
@@ -169,7 +170,14 @@ TEST_F(Stats, Rescaling) {
     fw::test::writeFile(out, std::string(100000, 'x'));
     ASSERT_TRUE(rescaleStats(in, out, 18, a.summary).ok);
     EXPECT_EQ(fw::test::readFile(out).size(), fw::test::readFile(in).size());
-    EXPECT_FALSE(rescaleStats(in, out, 0, a.summary).ok);
+    // A zero target, and a file whose frames round to 0 KB, each with its own message.
+    const std::pair<std::string, int> refusals[] = {{in, 26}, {write({statsFrame(100), statsFrame(200)}, "tiny.stats"), 29}};
+    for (const auto& [file, key] : refusals) {
+        auto rr = rescaleStats(file, out, key == 26 ? 0 : 5, AnalizeStats(file).summary);
+        EXPECT_FALSE(rr.ok) << file;
+        ASSERT_FALSE(rr.messages.empty());
+        EXPECT_EQ(rr.messages[0].text, (fw::LangKey{"StatsEditorMsgBox", key})) << file;
+    }
 }
 
 TEST_F(Stats, KeyFrameInsertion) {
@@ -202,6 +210,16 @@ TEST_F(Stats, KeyFrameInsertion) {
     const std::string now = fw::test::readFile(p);
     for (std::int64_t n : {0, -3, 5}) EXPECT_FALSE(insertKeyFrame(p, n, KeySize::Keep, 0, a.summary).ok);
     EXPECT_EQ(fw::test::readFile(p), now);
+
+    // A last record cut short (40 of its 68 bytes) counts as a frame but has no room for the flag.
+    fw::test::writeFile(p, original.substr(0, 4 + 3 * 68 + 40));
+    const std::string cut = fw::test::readFile(p);
+    r = insertKeyFrame(p, 4, KeySize::Keep, 0, AnalizeStats(p).summary);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.modified);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].fixedText.find(fw::LangText("StatsEditorMsgBox", 28)), std::string::npos);
+    EXPECT_EQ(fw::test::readFile(p), cut);
 }
 
 TEST_F(Stats, CurveAndDistribution) {
