@@ -1,5 +1,6 @@
 // fourcc, fps and sync: the header patchers on the command line.
 #include <cstdio>
+#include <functional>
 
 #include "cli/args.h"
 #include "cli/commands.h"
@@ -18,6 +19,16 @@ int refusal(const Messages& ms) {
     int code = 1;
     for (const auto& m : ms) code = failWith(m, 1);
     return code;
+}
+
+// A refusal with --json: the file, the message, and what was read before it.
+int jsonRefusal(const std::string& file, const Messages& ms, const std::function<void(Json&)>& read = {}) {
+    Json j;
+    j.beginObject().field("file", file).field("error", ms.empty() ? std::string("refused") : ms.front().resolve());
+    if (read) read(j);
+    j.endObject();
+    std::printf("%s\n", j.str().c_str());
+    return refusal(ms);
 }
 
 // After a patch: the outcome's messages on error, "modified" in the output either way.
@@ -39,7 +50,7 @@ int runFourcc(const Argv& argv) {
     }
     FourccSession s;
     auto opened = openFourcc(a.positionals()[0], s);
-    if (!opened.ok) return refusal(opened.messages);
+    if (!opened.ok) return a.has("json") ? jsonRefusal(a.positionals()[0], opened.messages) : refusal(opened.messages);
     PatchOutcome o;
     if (code) {
         o = saveFourcc(s, *code);
@@ -69,7 +80,7 @@ int runFps(const Argv& argv) {
     }
     FpsSession s;
     auto opened = openFps(a.positionals()[0], s);
-    if (!opened.ok) return refusal(opened.messages);
+    if (!opened.ok) return a.has("json") ? jsonRefusal(a.positionals()[0], opened.messages) : refusal(opened.messages);
     PatchOutcome o;
     std::uint32_t newScale = 0;
     if (rate) {
@@ -106,7 +117,19 @@ int runSync(const Argv& argv) {
     if (a.positionals().size() != 1) return fail("usage: sync FILE [--apply] [--json]", 2);
     SyncSession s;
     auto opened = openSync(a.positionals()[0], s);
-    if (!opened.ok) return refusal(opened.messages);
+    if (!opened.ok) {
+        // What was read before the refusal is shown, as the window shows it.
+        if (a.has("json"))
+            return jsonRefusal(a.positionals()[0], opened.messages, [&](Json& j) {
+                if (s.headerRead)
+                    j.field("fps", roundHalfEven(s.videoFps(), 5)).field("microsec_per_frame", s.microSecPerFrame)
+                        .field("total_frames", static_cast<long long>(s.frames));
+            });
+        if (s.headerRead)
+            std::printf("%s fps, %d microseconds per frame, %lld frames\n", numberText(roundHalfEven(s.videoFps(), 5)).c_str(),
+                        s.microSecPerFrame, static_cast<long long>(s.frames));
+        return refusal(opened.messages);
+    }
     PatchOutcome o;
     if (a.has("apply") && !s.inSync) {
         o = saveSync(s);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <regex>
+#include <sstream>
 
 #include "core/avi/inspector.h"
 #include "core/avi/patchers.h"
@@ -41,6 +42,15 @@ protected:
         return out;
     }
 };
+
+// The line of a tool's output that holds needle.
+std::string lineWith(const std::string& text, const std::string& needle) {
+    const auto at = text.find(needle);
+    if (at == std::string::npos) return {};
+    const auto begin = text.rfind('\n', at);
+    const auto end = text.find('\n', at);
+    return text.substr(begin == std::string::npos ? 0 : begin + 1, end == std::string::npos ? std::string::npos : end - (begin == std::string::npos ? 0 : begin + 1));
+}
 
 // The same file with the index flag cleared: what the headers alone give.
 std::string withoutIndex(fw::test::TempHome& home, const std::string& file) {
@@ -98,6 +108,13 @@ TEST_F(Writers, AviFiguresAgreeWithFfprobe) {
             EXPECT_EQ(a.formatTag, c.tags[k]);
             EXPECT_EQ(a.sizeSource, "index");
             EXPECT_EQ(a.sizeBytes, packets.bytes) << stream;
+            // Constant rate, as mediainfo tells it, whatever the sample size says.
+            std::istringstream modes(fw::test::capture("mediainfo --Inform='Audio;%BitRate_Mode%\\n' " + quote(c.file)));
+            std::string mode;
+            for (std::size_t line = 0; line <= k; ++line) std::getline(modes, mode);
+            EXPECT_EQ(a.cbr, mode == "CBR") << stream << ": mediainfo says " << mode;
+            // The bitrate is the header's average, or the index's where the header has none.
+            EXPECT_NEAR(a.kbps, double(packets.bytes) * 8 / 1000 / r.info.duration, 0.05 * a.kbps + 1) << stream;
             EXPECT_EQ(std::to_string(a.channels), probe(c.file, stream, "stream=channels"));
             EXPECT_EQ(std::to_string(a.sampleRate), probe(c.file, stream, "stream=sample_rate"));
             audioBytes += packets.bytes;
@@ -141,30 +158,32 @@ TEST_F(Writers, RawVideoIsUncompressedAndPrintable) {
 
 TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
     FW_REQUIRE_TOOLS("ffmpeg", "ffprobe", "mencoder");
-    // The audio stops 0.1 s before the video. A writer's CBR file gets a rate that makes the video
-    // end with its audio; VBR audio is refused, and nothing is written either way.
+    // The audio stops 0.1 s before the video. A writer's constant-rate file gets a rate that makes
+    // the video end with its audio; VBR audio is refused, and nothing is written either way. ffmpeg
+    // writes CBR MP3 and AC-3 frame-counted with a sample size of 0, as if they were VBR.
     const std::string shortAudio = "-f lavfi -t 3.9 -i sine=sample_rate=44100";
     const std::string inputs = std::string(kVideo) + " " + shortAudio;
     struct Case {
         const char* name;
         std::string file;
-        enum { Pcm, Mp3, Refused } kind;
+        int samplesPerFrame;  // 0: PCM, whose running time is its bytes; -1: refused as VBR
     };
     std::vector<Case> cases = {
-        {"ffmpeg PCM 8-bit mono", ffmpeg("s8.avi", inputs, "-c:v mpeg4 -c:a pcm_u8"), Case::Pcm},
-        {"ffmpeg PCM 16-bit mono", ffmpeg("s16.avi", inputs, "-c:v mpeg4 -c:a pcm_s16le"), Case::Pcm},
-        {"ffmpeg PCM 16-bit stereo", ffmpeg("s16s.avi", inputs, "-c:v mpeg4 -c:a pcm_s16le -ac 2"), Case::Pcm},
-        {"ffmpeg AC-3", ffmpeg("sac3.avi", inputs, "-c:v mpeg4 -c:a ac3"), Case::Refused},
-        {"ffmpeg MP3", ffmpeg("smp3.avi", inputs, "-c:v mpeg4 -c:a libmp3lame -b:a 128k"), Case::Refused},
-        {"mencoder MP3 CBR", mencoder("smenc_mp3.avi", "-oac mp3lame -lameopts cbr:br=128", shortAudio), Case::Mp3},
-        {"mencoder PCM", mencoder("smenc_pcm.avi", "-oac pcm", shortAudio), Case::Pcm},
+        {"ffmpeg PCM 8-bit mono", ffmpeg("s8.avi", inputs, "-c:v mpeg4 -c:a pcm_u8"), 0},
+        {"ffmpeg PCM 16-bit mono", ffmpeg("s16.avi", inputs, "-c:v mpeg4 -c:a pcm_s16le"), 0},
+        {"ffmpeg PCM 16-bit stereo", ffmpeg("s16s.avi", inputs, "-c:v mpeg4 -c:a pcm_s16le -ac 2"), 0},
+        {"ffmpeg AC-3", ffmpeg("sac3.avi", inputs, "-c:v mpeg4 -c:a ac3"), 1536},
+        {"ffmpeg MP3 CBR", ffmpeg("smp3.avi", inputs, "-c:v mpeg4 -c:a libmp3lame -b:a 128k"), 1152},
+        {"ffmpeg MP3 VBR", ffmpeg("svbr.avi", inputs, "-c:v mpeg4 -c:a libmp3lame -q:a 4"), -1},
+        {"mencoder MP3 CBR", mencoder("smenc_mp3.avi", "-oac mp3lame -lameopts cbr:br=128", shortAudio), 1152},
+        {"mencoder PCM", mencoder("smenc_pcm.avi", "-oac pcm", shortAudio), 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string sum = fw::test::sha256(c.file);
         fw::avi::SyncSession s;
         auto o = fw::avi::openSync(c.file, s);
-        if (c.kind == Case::Refused) {
+        if (c.samplesPerFrame < 0) {
             EXPECT_FALSE(o.ok);
             ASSERT_FALSE(o.messages.empty());
             EXPECT_EQ(o.messages[0].text, (fw::LangKey{"SynchronizerMsgBox", 1}));
@@ -174,17 +193,17 @@ TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
         }
         ASSERT_TRUE(o.ok) << (o.messages.empty() ? "" : o.messages[0].resolve());
         ASSERT_FALSE(s.inSync);
-        // The true running time of the audio: its bytes at the PCM rate, or its MP3 frames.
+        // The true running time of the audio: its bytes at the PCM rate, or its MP3 or AC-3 frames.
         const std::string rate = probe(c.file, "a:0", "stream=sample_rate");
         double seconds = 0;
-        if (c.kind == Case::Pcm) {
+        if (c.samplesPerFrame == 0) {
             const double blockAlign = std::stod(probe(c.file, "a:0", "stream=channels")) *
                                       std::stod(probe(c.file, "a:0", "stream=bits_per_sample")) / 8;
             seconds = double(probePackets(c.file, "a:0").bytes) / blockAlign / std::stod(rate);
         } else {
             const std::string frames = fw::test::capture("ffprobe -v error -count_frames -select_streams a:0 -show_entries "
                                                          "stream=nb_read_frames -of default=nw=1:nk=1 " + quote(c.file));
-            seconds = std::stod(frames) * 1152 / std::stod(rate);
+            seconds = std::stod(frames) * c.samplesPerFrame / std::stod(rate);
         }
         const double trueFps = double(s.frames) / seconds;
         EXPECT_NEAR(s.newFps(), trueFps, trueFps * 1e-4) << s.audioSeconds << " s against " << seconds << " s";
@@ -198,15 +217,6 @@ TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
         ASSERT_NE(slash, std::string::npos) << fraction;
         EXPECT_NEAR(std::stod(fraction.substr(0, slash)) / std::stod(fraction.substr(slash + 1)), s.newFps(), 1e-9);
     }
-}
-
-// The line of a tool's output that holds needle.
-std::string lineWith(const std::string& text, const std::string& needle) {
-    const auto at = text.find(needle);
-    if (at == std::string::npos) return {};
-    const auto begin = text.rfind('\n', at);
-    const auto end = text.find('\n', at);
-    return text.substr(begin == std::string::npos ? 0 : begin + 1, end == std::string::npos ? std::string::npos : end - (begin == std::string::npos ? 0 : begin + 1));
 }
 
 // The number after a label in a line of ogminfo, or -1.
@@ -257,7 +267,16 @@ TEST_F(Writers, OgmFromOgmmergeAgreesWithOgminfo) {
             EXPECT_EQ(after(line, R"(channels:? (\d+))"), r.audio[k].channels) << line;
             EXPECT_EQ(after(line, R"((?:rate|samples per second:) (\d+))"), r.audio[k].sampleRate) << line;
         }
-        EXPECT_NEAR(r.info.duration, 3.0, 0.1);
+        // The video's own frames (ffprobe's packets), not the longest stream's running time.
+        EXPECT_EQ(std::to_string(r.oggFrames), fw::test::capture("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
+                                                                 "stream=nb_read_packets -of default=nw=1:nk=1 " + quote(ogm)).substr(0, std::to_string(r.oggFrames).size()));
+        // Each audio stream's real bytes: ffprobe's packets. ffprobe misreads Vorbis in OGM, so a
+        // Vorbis stream is checked against the .ogg it came from.
+        for (std::size_t k = 0; k < c.audio.size(); ++k) {
+            EXPECT_EQ(r.audio[k].sizeSource, "pages");
+            const auto packets = c.tags[k] == 26447 ? probePackets(c.audio[k], "a:0") : probePackets(ogm, "a:" + std::to_string(k));
+            EXPECT_EQ(r.audio[k].sizeBytes, packets.bytes) << c.audio[k];
+        }
     }
 }
 
@@ -280,6 +299,8 @@ TEST_F(Writers, PlainOggTagsAgreeWithFfprobe) {
     EXPECT_EQ(r.tags[4], probe(ogg, "a:0", "stream_tags=comment"));  // ffmpeg writes it as DESCRIPTION
     EXPECT_EQ(r.tagCaptions[4], "Description");
     EXPECT_NEAR(r.info.duration, std::stod(probe(ogg, "a:0", "format=duration")), 0.05);
+    EXPECT_EQ(r.audio[0].sizeBytes, probePackets(ogg, "a:0").bytes);
+    EXPECT_EQ(r.audio[0].sizeSource, "pages");
 }
 
 }  // namespace

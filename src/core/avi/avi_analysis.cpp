@@ -94,6 +94,22 @@ std::int64_t headerStreamBytes(const StreamHeader& sh, const WaveFormat& sf) {
 
 }  // namespace
 
+double headerSeconds(const StreamHeader& sh) {
+    if (sh.dwRate <= 0) return 0;
+    return double(std::uint32_t(sh.dwLength)) * std::uint32_t(sh.dwScale) / double(sh.dwRate);
+}
+
+bool constantBitrate(const StreamHeader& sh, const WaveFormat& sf, std::optional<std::int64_t> indexBytes) {
+    if (sh.dwSampleSize != 0) return true;
+    // AC-3 and DTS have no variable-bitrate mode; ffmpeg still writes them frame-counted.
+    if (sf.wFormatTag == 0x2000 || sf.wFormatTag == 0x2001) return true;
+    // Frame-counted MP3 at a constant rate: its bytes at the average rate last as long as its
+    // frames do. Real VBR streams carry no average (ffmpeg) or one that is not the bytes' rate.
+    const double seconds = headerSeconds(sh);
+    if (!indexBytes || sf.nAvgBytesPerSec <= 0 || seconds <= 0) return false;
+    return std::fabs(double(*indexBytes) / sf.nAvgBytesPerSec - seconds) <= 0.005 * seconds;
+}
+
 InspectorResult inspectAvi(const std::string& path, Progress progress, bool roundBitrate) {
     InspectorResult r;
     r.path = path;
@@ -137,6 +153,32 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
 
     // The index gives each stream's real bytes, which the stream sizes and the header bitrate use.
     const bool indexed = readIndexes(src, info, walk, progress);
+    // A stream's average bytes per second: its header's, or, where the header has none (ffmpeg's
+    // VBR MP3), its index bytes over its running time.
+    auto averageBytes = [&](int i) -> double {
+        const auto& sh = info.streamHeaders[static_cast<std::size_t>(i)];
+        const auto& sf = info.streamFormats[static_cast<std::size_t>(i)];
+        if (!sf) return 0;
+        if (sf->nAvgBytesPerSec > 0 || !sh) return std::max<std::int32_t>(sf->nAvgBytesPerSec, 0);
+        const double seconds = headerSeconds(*sh);
+        const std::size_t s = static_cast<std::size_t>(i + 1);
+        if (!indexed || s >= info.streamTotals.size() || seconds <= 0) return 0;
+        return double(info.streamTotals[s].bytes) / seconds;
+    };
+    // The preload: each first chunk's size over the first audio stream's average rate.
+    for (const auto& c : info.preloadChunks) {
+        const double avg = info.streamCount > 1 ? averageBytes(0) : 0;
+        if (c.audio) {
+            if (c.stream >= 1 && c.stream <= kShownStreams && avg > 0) {
+                const double preload = double(c.size) / avg;
+                info.preloadMs[static_cast<std::size_t>(c.stream - 1)] = roundHalfEven(preload * 1000, 0);
+                r.fields[static_cast<std::size_t>(26 + 6 * (c.stream - 1))].text =
+                    numberText(roundHalfEven(preload * 1000, 0)) + " ms - " + numberText(roundHalfEven(preload, 3)) + " sec";
+            }
+        } else if (info.streamCount > 1 && c.k < kShownStreams) {
+            r.fields[static_cast<std::size_t>(26 + 6 * c.k)].text = "No audio preload";
+        }
+    }
 
     for (int i = 0; i + 1 < std::min<int>(info.streamCount, kMaxStreams); ++i) {
         const auto& sh = info.streamHeaders[static_cast<std::size_t>(i)];
@@ -158,7 +200,7 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
                 for (std::size_t f = 21; f <= 26; ++f) r.fields[f + b] = {"", std::nullopt, true};
                 r.fields[21 + b].text = LangText("AviDetector", 31);
             } else {
-                a.cbr = sh->dwSampleSize != 0;
+                a.cbr = constantBitrate(*sh, *sf, fromIndex ? std::optional<std::int64_t>(bytes) : std::nullopt);
                 a.formatTag = static_cast<std::uint16_t>(sf->wFormatTag);
                 std::string text = a.cbr ? "CBR - " : "VBR - ";
                 // The tag is looked up as signed decimal text, as the table stores it.
@@ -167,7 +209,7 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
                     text += *name;
                 }
                 r.fields[21 + b] = {text, a.cbr ? kDarkGreen : kDarkRed, false};
-                a.kbps = roundHalfEven(sf->nAvgBytesPerSec / 1000.0 * 8, 1);
+                a.kbps = roundHalfEven(averageBytes(i) / 1000.0 * 8, 1);
                 r.fields[22 + b].text = numberText(a.kbps);
                 a.channels = sf->nChannels;
                 r.fields[23 + b].text = std::to_string(sf->nChannels);
@@ -181,7 +223,8 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
         r.audio.push_back(a);
     }
 
-    r.fields[57].text = info.openDml ? "Avi2 - OpenDML (" + std::to_string(info.odmlTotalFrames) + " frames)"
+    // ffmpeg adds its MP3 packets to the dmlh count; the line gives the video's own frames.
+    r.fields[57].text = info.openDml ? "Avi2 - OpenDML (" + std::to_string(info.totalFrames) + " frames)"
                                      : "Old Avi 1.0 (Vfw 1.1e) format";
     r.fields[60].text = numberText(roundHalfEven(double(info.moviTotal) / 1048576.0, 2));
     const double k = (iequals(compression, "XVID") || iequals(compression, "DIVX") || iequals(compression, "DX50")) ? 1000 : 1024;
@@ -220,7 +263,7 @@ bool looksLikeOgm(const std::string& path) {
 }
 
 InspectorResult inspect(const std::string& path, Progress progress, bool roundBitrate) {
-    return looksLikeOgm(path) ? inspectOgm(path) : inspectAvi(path, std::move(progress), roundBitrate);
+    return looksLikeOgm(path) ? inspectOgm(path, std::move(progress)) : inspectAvi(path, std::move(progress), roundBitrate);
 }
 
 }  // namespace fw::avi

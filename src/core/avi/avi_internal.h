@@ -33,6 +33,13 @@ bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
 std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
 
 // Codec names from the codec database: the video FourCC's row, or the code itself.
+// Seconds of a stream by its header: dwLength units of dwScale / dwRate seconds, however the writer
+// counted (bytes, blocks, frames).
+double headerSeconds(const StreamHeader& sh);
+// Whether an audio stream's bitrate is constant: a sample size says so; AC-3 and DTS always are; a
+// frame-counted stream is when its index bytes at its average rate last its header's time.
+bool constantBitrate(const StreamHeader& sh, const WaveFormat& sf, std::optional<std::int64_t> indexBytes);
+
 // A zero compression field (BI_RGB) or "DIB ": uncompressed frames.
 bool isUncompressed(const std::string& fourcc);
 std::string videoCodecName(const std::string& fourcc);

@@ -1,6 +1,7 @@
 // The header walk of an AVI file: each record's position follows from the sizes read before it,
 // in a fixed order, on the canonical layout. Every read is checked against the end of the file;
 // a read that falls outside it ends the walk with a warning and keeps what was read.
+#include <cctype>
 #include <cmath>
 
 #include "core/avi/avi_internal.h"
@@ -20,14 +21,8 @@ const std::array<const char*, 6> kFlagNames = {"AVIF_ISINTERLEAVED", "AVIF_HASIN
 
 namespace {
 
-// Text of chunk data as the grid shows it: bytes up to the first NUL, control characters as blanks.
 std::string chunkText(const std::vector<std::uint8_t>& bytes) {
-    std::string s;
-    for (auto b : bytes) {
-        if (b == 0) break;
-        s.push_back(b < 0x20 ? ' ' : static_cast<char>(b));
-    }
-    return s;
+    return displayText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 // Chunk contents shown in the grid are cut here: a JUNK chunk can be megabytes of padding.
@@ -43,7 +38,7 @@ void Walk::listChunk(const ChunkHeader& c, std::int64_t pos) {
     if (ifind(c.id, "strn") == std::string::npos && ifind(c.id, "junk") == std::string::npos) return;
     std::size_t len = c.size > 0 ? static_cast<std::size_t>(c.size) : 0;
     auto data = src.readUpTo(pos + 8, std::min(len, kMaxChunkText));
-    info.chunks.push_back({c.id, c.size, chunkText(data)});
+    info.chunks.push_back({printableCode(c.id), c.size, chunkText(data)});
 }
 
 std::optional<ChunkHeader> Walk::chunkAt(std::int64_t pos, const char* what) {
@@ -80,7 +75,7 @@ void Walk::readInfoList(std::int64_t p) {
         size = std::min(size, end - (q + 8));
         auto data = src.readUpTo(q + 8, static_cast<std::size_t>(std::min<std::int64_t>(size, kMaxChunkText)));
         std::string text = chunkText(data);
-        info.chunks.push_back({c->id, c->size, text});
+        info.chunks.push_back({printableCode(c->id), c->size, text});
         for (int i = 0; i < kTagCount; ++i)
             if (c->id == kInfoTagIds[static_cast<std::size_t>(i)]) result.tags[static_cast<std::size_t>(i)] = text;
         if (size % 2 == 1) ++size;  // sub-chunks are word aligned
@@ -89,24 +84,23 @@ void Walk::readInfoList(std::int64_t p) {
 }
 
 void Walk::preloadCheck(std::int64_t m) {
-    int streams = std::min<int>(info.streamCount, 7);
-    const std::int32_t avg = info.streamFormats[0] ? info.streamFormats[0]->nAvgBytesPerSec : 0;
+    // The chunks are only recorded here: the audio's average rate, which turns their sizes into
+    // times, may have to come from the index (ffmpeg writes 0 for VBR MP3).
+    const int streams = std::min<int>(info.streamCount, 7);
     for (int k = 0; k <= streams - 2; ++k) {
         auto b = src.read(m + 4, DataChunkHeader::kSize);
         if (!b) break;
         auto c = DataChunkHeader::parse(*b);
-        if (ifind(c->type, "wb") != std::string::npos) {
-            int n = std::atoi(c->stream.c_str());
-            if (n >= 1 && n <= kShownStreams && avg > 0) {
-                double preload = double(c->size) / avg;
-                info.preloadMs[static_cast<std::size_t>(n - 1)] = roundHalfEven(preload * 1000, 0);
-                result.fields[static_cast<std::size_t>(26 + 6 * (n - 1))].text =
-                    numberText(roundHalfEven(preload * 1000, 0)) + " ms - " + numberText(roundHalfEven(preload, 3)) + " sec";
-            }
-        } else if (info.streamCount > 1 && k < kShownStreams) {
-            result.fields[static_cast<std::size_t>(26 + 6 * k)].text = "No audio preload";
-        }
+        const bool audio = ifind(c->type, "wb") != std::string::npos;
+        const int n = audio && std::isdigit(static_cast<unsigned char>(c->stream[0])) && std::isdigit(static_cast<unsigned char>(c->stream[1]))
+                          ? std::stoi(c->stream) : 0;
         std::int64_t size = std::max<std::int32_t>(c->size, 0);
+        // A chunk that runs past the end of the file says nothing about the preload.
+        if (!src.contains(m + 12, size)) {
+            warn("A data chunk at the start of the movi list runs past the end of the file.");
+            break;
+        }
+        info.preloadChunks.push_back({k, audio, n, size});
         m += size + 8 + (size % 2);
     }
 }
@@ -281,7 +275,7 @@ void Walk::walkAfterHeader() {
             } else if (t == "movi") {
                 const std::int64_t h = pos + 8;
                 info.moviTypePos = h;
-                info.moviSize = c->size;
+                info.moviSize = size;
                 info.moviTotal += size;
                 preloadCheck(h);
                 if (info.hasIndex) info.indexPos = h + std::int64_t(info.moviSize);

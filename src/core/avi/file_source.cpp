@@ -1,5 +1,7 @@
 #include "core/avi/file_source.h"
 
+#include "core/common/file_io.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,10 +11,10 @@
 namespace fw::avi {
 
 FileSource::FileSource(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    m_fd = openRegular(path, O_RDONLY);
     if (m_fd < 0) return;
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(m_fd, &st) != 0) {
         ::close(m_fd);
         m_fd = -1;
         return;

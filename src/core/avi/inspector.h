@@ -66,7 +66,7 @@ struct AviFileInfo {
     bool infoPresent = false;
     bool hasIndex = false;
     std::optional<std::int64_t> moviTypePos;
-    std::int32_t moviSize = 0;
+    std::int64_t moviSize = 0;  // read unsigned: a legacy file's movi can pass 2 GB
     std::int64_t moviTotal = 0;  // every movi list of every RIFF part
     std::optional<std::int64_t> indexPos;
     std::array<std::optional<std::int64_t>, kMaxStreams> superIndexPos;  // each stream's indx chunk
@@ -80,6 +80,14 @@ struct AviFileInfo {
     IndexKind indexKind = IndexKind::None;
     std::vector<StreamTotals> streamTotals;  // by stream number, from the index
     std::int64_t keyFrames = 0, videoBytes = 0, otherBytes = 0, overheadBytes = 0;
+    // The data chunks at the start of movi, in file order, for the preload check.
+    struct PreloadChunk {
+        int k = 0;          // which of the first chunks
+        bool audio = false; // a "wb" chunk
+        int stream = 0;     // its two-digit stream number
+        std::int64_t size = 0;
+    };
+    std::vector<PreloadChunk> preloadChunks;
     std::vector<double> preloadMs;  // per further stream, NaN when none
 };
 
@@ -100,7 +108,9 @@ struct AudioSummary {
     int sampleRate = 0;
     double sizeMB = 0;
     std::int64_t sizeBytes = 0;
-    std::string sizeSource;  // "index": the stream's index entries; "header": worked out from the headers
+    // "index": the stream's index entries; "pages": the data pages of an Ogg stream; "header":
+    // worked out from the headers.
+    std::string sizeSource;
     std::optional<double> preloadMs;
     bool analysed = true;    // false: beyond the streams the window has fields for
 };
@@ -135,7 +145,7 @@ extern const std::array<const char*, 6> kFlagNames;
 
 // Walks an AVI file and analyses it; `roundBitrate` is the window's rounding check box.
 InspectorResult inspectAvi(const std::string& path, Progress progress = {}, bool roundBitrate = true);
-InspectorResult inspectOgm(const std::string& path);
+InspectorResult inspectOgm(const std::string& path, Progress progress = {});
 // Dropped or named files: names holding "ogm" or "ogg" (any case) go to the OGM reader.
 bool looksLikeOgm(const std::string& path);
 InspectorResult inspect(const std::string& path, Progress progress = {}, bool roundBitrate = true);

@@ -78,6 +78,11 @@ std::string buildReport(const InspectorResult& r, const std::string& dateText, c
         else
             for (int f = base; f < base + 6; ++f) pair(f);
     }
+    // Streams beyond the six the window has fields for are named, not left out without a word.
+    if (static_cast<int>(r.audio.size()) > kShownStreams) {
+        line();
+        line(LangText("AviDetector", 56) + " " + std::to_string(kShownStreams + 1) + " - " + std::to_string(r.audio.size()));
+    }
     line();
     line();
     line("# Flags:");

@@ -9,6 +9,7 @@ extern "C" {
 #include <cmath>
 #include <deque>
 #include <map>
+#include <set>
 
 #include "core/avi/avi_internal.h"
 #include "core/common/binary_reader.h"
@@ -80,7 +81,8 @@ void readComments(InspectorResult& r, std::span<const std::uint8_t> packet) {
         auto len = rd.u32le();
         if (!len) break;
         auto text = rd.bytesUpTo(*len);
-        putComment(r, std::string(text.begin(), text.end()));
+        // As with AVI tags: nothing in a file may drive the terminal or end a C string early.
+        putComment(r, displayText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size())));
     }
 }
 
@@ -179,9 +181,122 @@ const char* otherOggCodec(const std::vector<std::uint8_t>& p) {
     return nullptr;
 }
 
+// What the data pages of each stream hold: packets and bytes, header packets left out. The
+// whole file is read once, in large blocks, for figures the headers cannot give: the frames of
+// the video and the real size of each audio stream.
+struct OggStreamData {
+    std::int64_t packets = 0;
+    std::int64_t bytes = 0;
+    // The packet being read across pages.
+    bool open = false;
+    bool header = false;
+    std::int64_t pending = 0;
+};
+
+class OggDataScan {
+public:
+    // `ogm`: the serials of OGM streams, whose data packets start with a flag byte and up to seven
+    // bytes of duration that are not the stream's own data.
+    OggDataScan(const FileSource& src, InspectorResult& r, std::set<std::uint32_t> ogm)
+        : m_src(src), m_r(r), m_ogm(std::move(ogm)) {}
+
+    // False when the scan was stopped; the figures are then not used.
+    bool run(Progress& progress) {
+        constexpr std::size_t kBlock = 4 << 20;  // holds any page (at most 65307 bytes) whole
+        const std::int64_t size = m_src.size();
+        std::int64_t blockPos = 0;
+        std::vector<std::uint8_t> block;
+        std::int64_t p = 0;
+        bool warned = false;
+        auto refill = [&] {
+            block = m_src.readUpTo(p, kBlock);
+            blockPos = p;
+            return progress.report(static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(size));
+        };
+        while (p + 27 <= size) {
+            // The window must hold the page header and the largest segment table.
+            const std::int64_t windowEnd = blockPos + static_cast<std::int64_t>(block.size());
+            if (p < blockPos || (p + 27 + 255 > windowEnd && windowEnd < size))
+                if (!refill()) return false;
+            const std::size_t at = static_cast<std::size_t>(p - blockPos);
+            if (block.size() < at + 27) break;
+            const std::uint8_t* h = block.data() + at;
+            if (h[0] != 'O' || h[1] != 'g' || h[2] != 'g' || h[3] != 'S') {
+                // Damage between pages: go on at the next capture pattern.
+                if (!warned) m_r.warnings.push_back("The Ogg pages are damaged in places: sizes and frame counts skip the damage.");
+                warned = true;
+                const auto next = findCapture(block, at + 1);
+                // Not in this window: look again from its last three bytes (a pattern may straddle).
+                p = next != std::string::npos ? blockPos + static_cast<std::int64_t>(next)
+                                              : std::max(p + 1, blockPos + static_cast<std::int64_t>(block.size()) - 3);
+                continue;
+            }
+            const std::size_t segments = h[26];
+            const std::uint32_t serial = std::uint32_t(h[14]) | std::uint32_t(h[15]) << 8 | std::uint32_t(h[16]) << 16 |
+                                         std::uint32_t(h[17]) << 24;
+            std::size_t body = 0;
+            if (block.size() < at + 27 + segments) break;
+            for (std::size_t k = 0; k < segments; ++k) body += h[27 + k];
+            const std::int64_t pageEnd = p + 27 + static_cast<std::int64_t>(segments + body);
+            if (pageEnd > size) break;  // a page cut by the end of the file
+            if (pageEnd > blockPos + static_cast<std::int64_t>(block.size())) {
+                if (!refill()) return false;
+                continue;  // a page is at most 65307 bytes: the new window holds it whole
+            }
+            const std::uint8_t* data = h + 27 + segments;
+            auto& s = m_streams[serial];
+            if ((h[5] & 0x01) == 0) s.open = false;  // not a continuation: no packet runs into this page
+            std::size_t off = 0;
+            for (std::size_t k = 0; k < segments; ++k) {
+                const std::size_t l = h[27 + k];
+                if (!s.open) {
+                    s.open = true;
+                    s.pending = 0;
+                    // OGM and Vorbis header packets have the low bit of their first byte set.
+                    s.header = l == 0 || (data[off] & 0x01) != 0;
+                    if (!s.header && m_ogm.count(serial)) {
+                        const std::uint8_t flags = data[off];
+                        const int lenBytes = ((flags >> 6) & 3) | ((flags << 1) & 4);
+                        s.pending = -(1 + lenBytes);
+                    }
+                }
+                s.pending += static_cast<std::int64_t>(l);
+                off += l;
+                if (l < 255) {
+                    if (!s.header) {
+                        ++s.packets;
+                        s.bytes += std::max<std::int64_t>(s.pending, 0);
+                    }
+                    s.open = false;
+                }
+            }
+            p = pageEnd;
+        }
+        progress.report(static_cast<std::uint64_t>(size), static_cast<std::uint64_t>(size));
+        return true;
+    }
+
+    const OggStreamData* stream(std::uint32_t serial) const {
+        auto it = m_streams.find(serial);
+        return it == m_streams.end() ? nullptr : &it->second;
+    }
+
+private:
+    static std::size_t findCapture(const std::vector<std::uint8_t>& b, std::size_t from) {
+        for (std::size_t i = from; i + 4 <= b.size(); ++i)
+            if (b[i] == 'O' && b[i + 1] == 'g' && b[i + 2] == 'g' && b[i + 3] == 'S') return i;
+        return std::string::npos;
+    }
+
+    const FileSource& m_src;
+    InspectorResult& m_r;
+    std::set<std::uint32_t> m_ogm;
+    std::map<std::uint32_t, OggStreamData> m_streams;
+};
+
 }  // namespace
 
-InspectorResult inspectOgm(const std::string& path) {
+InspectorResult inspectOgm(const std::string& path, Progress progress) {
     InspectorResult r;
     r.path = path;
     r.isOgm = true;
@@ -207,6 +322,9 @@ InspectorResult inspectOgm(const std::string& path) {
 
     OggPackets packets(src, r);
     std::vector<std::uint32_t> serials;  // streams, in the order their first packet came
+    std::optional<std::uint32_t> videoSerial;
+    std::vector<std::uint32_t> audioSerials;  // of the entries of r.audio
+    std::set<std::uint32_t> ogmSerials;       // streams with an OGM stream header
     int audioStreams = 0;
     auto audioSlot = [&](AudioSummary& a) {
         a.stream = audioStreams + 1;
@@ -227,7 +345,10 @@ InspectorResult inspectOgm(const std::string& path) {
             break;
         }
         if (!first) continue;
+        if (packet.size() >= 6 && packet[0] == 0x01 && (type == "video" || type == "audio" || type.rfind("text", 0) == 0))
+            ogmSerials.insert(pk->serial);
         if (packet.size() >= 1 && packet[0] == 0x01 && type == "video" && packet.size() >= 53) {
+            if (!videoSerial) videoSerial = pk->serial;
             const std::string fourcc(packet.begin() + 9, packet.begin() + 13);
             r.codecName = videoCodecName(fourcc);
             r.fields[1].text = r.codecName;
@@ -283,6 +404,7 @@ InspectorResult inspectOgm(const std::string& path) {
                 r.fields[25 + b].text = numberText(a.sizeMB);
             }
             r.audio.push_back(a);
+            audioSerials.push_back(pk->serial);
         } else if (packet.size() >= 24 && packet[0] == 0x01 && type == "vorbi") {
             // A native Vorbis stream (how OGM muxers and libvorbis store Vorbis audio) starts with
             // its identification header: an audio stream of its own.
@@ -305,9 +427,34 @@ InspectorResult inspectOgm(const std::string& path) {
                 r.fields[25 + b].text = numberText(a.sizeMB);
             }
             r.audio.push_back(a);
+            audioSerials.push_back(pk->serial);
         } else if (const char* codec = otherOggCodec(packet)) {
             r.warnings.push_back("Stream " + std::to_string(serials.size()) + " is " + codec +
                                  ", not an OGM stream: its figures are not shown.");
+        }
+    }
+    // The data pages give what the headers cannot: the video's own frame count (the running time
+    // is the longest stream's, often the audio's) and each audio stream's real size.
+    OggDataScan scan(src, r, ogmSerials);
+    if (scan.run(progress)) {
+        const OggStreamData* video = videoSerial ? scan.stream(*videoSerial) : nullptr;
+        if (video && video->packets > 0 && r.fps > 0) {
+            r.oggFrames = video->packets;
+            r.info.totalFrames = video->packets;
+            r.info.avih.dwTotalFrames = static_cast<std::int32_t>(std::min<std::int64_t>(video->packets, INT32_MAX));
+            r.info.duration = double(video->packets) / r.fps;
+            r.fields[10].text = std::to_string(r.oggFrames);
+            const double uspf = roundHalfEven(1000000.0 / r.fps, 0);
+            r.fields[12].text = formatDurationText(uspf > 0 ? double(r.oggFrames) / (1000000.0 / uspf) : 0);
+        }
+        for (std::size_t k = 0; k < r.audio.size() && k < audioSerials.size(); ++k) {
+            auto& a = r.audio[k];
+            const OggStreamData* d = scan.stream(audioSerials[k]);
+            if (!a.analysed || !d) continue;
+            a.sizeBytes = d->bytes;
+            a.sizeMB = roundHalfEven(double(d->bytes) / 1048576, 2);
+            a.sizeSource = "pages";
+            r.fields[static_cast<std::size_t>(25 + 6 * (a.stream - 1))].text = numberText(a.sizeMB);
         }
     }
     const int streams = static_cast<int>(serials.size());

@@ -10,6 +10,7 @@
 #include "core/avi/avi_records.h"
 #include "core/avi/file_source.h"
 #include "core/codecdb/codec_db.h"
+#include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
@@ -108,7 +109,7 @@ PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& wr
     if (::stat(base.path.c_str(), &st) != 0) return fail(2);
     // A file marked read-only is the user's word, even for root, who could write it regardless.
     if ((st.st_mode & 0222) == 0) return fail(3);
-    int fd = ::open(base.path.c_str(), O_RDWR | O_CLOEXEC);
+    int fd = openRegular(base.path, O_RDWR);
     if (fd < 0) return fail(3);
     struct Closer {
         int fd;
@@ -254,10 +255,13 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
     s.t1 = l.s0 + 20;
     const std::int64_t l1 = l.s0 + 8 + std::int64_t(l.strlSize);
     s.t2 = l1 + 20;
+    // A video-only file, or one whose second stream is not audio, has nothing to synchronise.
+    if (auto streams = src.i32(56); streams && *streams < 2) return refuse(patchMessage(10));
     if (!src.contains(l1, 64)) return refuse(patchMessage(7));
     if (!expectText(src, s.base, l1, "LIST") || !expectText(src, s.base, l1 + 8, "strl") ||
-        !expectText(src, s.base, l1 + 12, "strh") || !expectText(src, s.base, s.t2, "auds"))
+        !expectText(src, s.base, l1 + 12, "strh"))
         return refuse(patchMessage(1));
+    if (!expectText(src, s.base, s.t2, "auds")) return refuse(patchMessage(10));
     auto mspf = src.i32(32), frames = src.i32(48), w = src.i32(64), h = src.i32(68);
     auto vScale = src.u32(s.t1 + kStrhScaleOffset - 4), vRate = src.u32(s.t1 + kStrhRateOffset - 4);
     auto aScale = src.u32(s.t2 + kStrhScaleOffset - 4);
@@ -268,7 +272,7 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
         return refuse(patchMessage(7));
     s.microSecPerFrame = *mspf;
     s.totalFrames = *frames;
-    s.frames = *frames;
+    s.frames = std::uint32_t(*frames);  // a count: 0xFFFFFFFF frames is not -1 frames
     s.width = *w;
     s.height = *h;
     s.videoScale = *vScale;
@@ -284,10 +288,6 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
     s.base.layout.push_back({s.t2 + kStrhRateOffset - 4, le32(s.audioRate)});
     s.base.layout.push_back({s.t2 + kStrhLengthOffset - 4, le32(s.audioLength)});
     s.base.layout.push_back({s.t2 + kStrhSampleSizeOffset - 4, *aSample});
-    if (s.audioSampleSize == 0)
-        return refuse(Message::lang("SynchronizerMsgBox", 1, Icon::Information, LangText("FormCaptions", 13)));
-    if (s.videoScale == 0 || s.videoRate == 0 || s.audioRate == 0 || s.audioScale == 0) return refuse(patchMessage(5));
-
     const std::int64_t strfPos = l1 + 20 + std::int64_t(*aStrh);
     if (expectText(src, s.base, strfPos, "strf")) {
         if (auto avg = src.u32(strfPos + 16)) {
@@ -296,6 +296,16 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
         }
     }
     auto scan = scanAvi(path, true);
+    const bool indexed = scan && scan->indexRead && scan->streamTotals.size() > 1;
+    // A sample size of 0 is the variable-bitrate convention, but ffmpeg writes constant-rate MP3
+    // and AC-3 that way too, frame-counted: those have a running time the header gives exactly.
+    bool constant = s.audioSampleSize != 0;
+    if (!constant && scan && scan->streamHeaders[0] && scan->streamFormats[0])
+        constant = constantBitrate(*scan->streamHeaders[0], *scan->streamFormats[0],
+                                   indexed ? std::optional<std::int64_t>(scan->streamTotals[1].bytes) : std::nullopt);
+    if (!constant) return refuse(Message::lang("SynchronizerMsgBox", 1, Icon::Information, LangText("FormCaptions", 13)));
+    if (s.videoScale == 0 || s.videoRate == 0 || s.audioRate == 0 || s.audioScale == 0) return refuse(patchMessage(5));
+
     // The main header counts the first RIFF of an OpenDML file only; the video stream's length
     // counts them all.
     if (scan && scan->openDml && scan->totalFrames > 0) {
@@ -306,7 +316,7 @@ OpenOutcome openSync(const std::string& path, SyncSession& s) {
     // dwLength counts units of dwScale / dwRate seconds, whichever way the writer counted: bytes
     // (byte-counted MP3), blocks (ffmpeg's and mencoder's PCM) or the classic PCM convention.
     s.audioSeconds = double(s.audioLength) * s.audioScale / s.audioRate;
-    if (scan && scan->indexRead && scan->streamTotals.size() > 1 && s.audioAvgBytes > 0) {
+    if (indexed && s.audioAvgBytes > 0) {
         s.indexSeconds = double(scan->streamTotals[1].bytes) / s.audioAvgBytes;
         if (std::fabs(*s.indexSeconds - s.audioSeconds) > 1.0) {
             Message m = Message::lang("AviPatchMsgBox", 9, Icon::Exclamation, LangText("FormCaptions", 13));

@@ -1,14 +1,15 @@
 #include "core/codecdb/codec_db.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "core/common/paths.h"
+#include "core/common/text.h"
 
 namespace fw::codecdb {
 
@@ -93,10 +94,56 @@ void bindRecord(Stmt& s, const CodecRecord& r) {
 std::string CodecDb::defaultPath() { return paths().userDataDir + "/codecs.sqlite"; }
 std::string CodecDb::seedPath() { return paths().shippedDataDir + "/codecs.sql"; }
 
+namespace {
+
+std::string readSeed(const std::string& seedSqlPath) {
+    std::ifstream in(seedSqlPath, std::ios::binary);
+    std::ostringstream ss;
+    if (in) ss << in.rdbuf();
+    return ss.str();
+}
+
+// The seed's identity, kept in the database's user_version: a new seed (a program update) is
+// merged into a database made from an older one.
+int seedVersion(const std::string& script) {
+    std::uint32_t h = 2166136261u;
+    for (unsigned char c : script) h = (h ^ c) * 16777619u;
+    return static_cast<int>(h & 0x7FFFFFFF) | 1;  // never 0, the version of a database made before
+}
+
+// Adds the seed's rows whose keys the database lacks; rows the user changed stay as they are.
+void mergeSeed(const std::string& path, const std::string& script) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    const int version = seedVersion(script);
+    int current = 0;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        current = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    if (current != version) {
+        const std::string merge = "begin;" + std::string(kSchema) + replaceAll(script, "insert into ", "insert or ignore into ") +
+                                  ";pragma user_version=" + std::to_string(version) + ";commit;";
+        if (sqlite3_exec(db, merge.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(db, "rollback;", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+}
+
+}  // namespace
+
 bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::exists(path, ec)) return true;
+    const std::string seed = readSeed(seedSqlPath);
+    if (fs::exists(path, ec)) {
+        if (!seed.empty()) mergeSeed(path, seed);
+        return true;
+    }
     // Built under a temporary name and renamed, so a half-made database is never taken for done.
     std::string tmp = path + ".new." + std::to_string(::getpid());
     fs::remove(tmp, ec);
@@ -109,10 +156,8 @@ bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std
     };
     if (sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         return fail("cannot create " + tmp);
-    std::ifstream in(seedSqlPath, std::ios::binary);
-    std::ostringstream ss;
-    if (in) ss << in.rdbuf();
-    std::string script = "begin;" + std::string(kSchema) + ss.str() + ";commit;";
+    std::string script = "begin;" + std::string(kSchema) + seed + ";pragma user_version=" +
+                         std::to_string(seedVersion(seed)) + ";commit;";
     char* msg = nullptr;
     if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
         std::string why = msg ? msg : "seed failed";

@@ -58,8 +58,10 @@ private:
     std::string m_error;
 };
 
-// Creates the database file from the seed script when it does not exist yet; an existing file is
-// never touched. Returns false (with the reason) when it could not be made.
+// Creates the database file from the seed script when it does not exist yet. An existing file made
+// from an older seed gets the new seed's rows whose keys it lacks (a program update adds codes);
+// rows already there, the user's changes among them, are never touched. Returns false (with the
+// reason) when the file could not be made.
 bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std::string* error = nullptr);
 
 // The lookups the inspector and the FourCC changer use.

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/common/file_io.h"
+
 namespace fw {
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(target)) {
@@ -67,7 +69,7 @@ bool AtomicFileWriter::commit() {
 }
 
 bool copyFileAtomically(const std::string& src, const std::string& dst, long long maxBytes) {
-    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = openRegular(src, O_RDONLY);
     if (in < 0) return false;
     AtomicFileWriter out(dst);
     // Blocks of 4 MB: a large copy costs no more memory than a small one.

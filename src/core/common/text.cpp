@@ -116,6 +116,16 @@ std::string printableCode(std::string_view code) {
     return out;
 }
 
+std::string displayText(std::string_view bytes) {
+    std::string s;
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b == 0) break;
+        s.push_back(b < 0x20 || b == 0x7F ? ' ' : ch);
+    }
+    return s;
+}
+
 namespace {
 // Normalises a numeric text to the C locale form, or nothing when it is not numeric.
 std::optional<std::string> normalise(std::string_view raw) {

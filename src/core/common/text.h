@@ -27,6 +27,9 @@ std::string trim(std::string_view s);
 // A four-character code as people can read it: printable ASCII as it is, any other byte as \xNN
 // (a zero compression field shows as \x00\x00\x00\x00, never as NUL bytes that end a C string).
 std::string printableCode(std::string_view code);
+// Text from a file as the windows show it: up to the first NUL, control characters (escape
+// sequences, bells, line ends) as blanks, other bytes as they are (UTF-8 stays UTF-8).
+std::string displayText(std::string_view bytes);
 
 // The numeric-text rule of the windows' field guards: optional surrounding blanks, optional sign,
 // digits with at most one decimal separator ("." or ","), optional exponent; at least one digit.

@@ -11,6 +11,7 @@
 
 #include "core/avi/file_source.h"
 #include "core/common/atomic_file.h"
+#include "core/common/file_io.h"
 #include "core/common/ini.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
@@ -262,7 +263,7 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
         res.messages.push_back(synchRefusal());
         return res;
     }
-    const int fd = ::open(statsPath.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = fw::openRegular(statsPath, O_RDWR);
     if (fd < 0) {
         res.messages.push_back(synchRefusal());
         return res;

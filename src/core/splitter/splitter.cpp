@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/common/atomic_file.h"
+#include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
@@ -242,7 +243,7 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, pieceSize))) return fail(splitterMessage(3));
     }
 
-    const int in = ::open(r.source.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = openRegular(r.source, O_RDONLY);
     if (in < 0) return fail(splitterMessage(3));
     std::uint64_t done = 0;
     bool ok = true;
@@ -284,7 +285,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     // An info record is a few dozen bytes; anything long is not one.
     std::string record;
     {
-        const int fd = ::open(infoPath.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = openRegular(infoPath, O_RDONLY);
         if (fd < 0) return fail(splitterMessage(4));
         char buf[4096];
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -347,7 +348,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     bool ok = w.ok();
     for (const auto& [path, len] : pieces) {
         if (!ok) break;
-        const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int in = openRegular(path, O_RDONLY);
         ok = in >= 0 && copyRange(in, 0, w.fd(), len, progress, done, total, res.stopped);
         if (in >= 0) ::close(in);
     }

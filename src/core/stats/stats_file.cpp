@@ -10,6 +10,7 @@
 
 #include "core/avi/file_source.h"
 #include "core/common/atomic_file.h"
+#include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "fw/version.h"
@@ -535,7 +536,7 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     r.Quant = kForcedKeyQuant;
     std::uint8_t out[kRecordSize];
     r.store(out);
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    int fd = fw::openRegular(path, O_WRONLY);
     bool ok = fd >= 0;
     const std::size_t len = bytes.size();
     ok = ok && ::pwrite(fd, out, len, static_cast<off_t>(offset)) == static_cast<ssize_t>(len);

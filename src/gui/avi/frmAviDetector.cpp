@@ -255,7 +255,7 @@ void frmAviDetector::loadFile(const QString& path, std::optional<bool> ogm) {
     m_progress->show();
     m_runner->start(
         [p, isOgm, rounded, result](fw::Progress progress) {
-            *result = isOgm ? fw::avi::inspectOgm(p) : fw::avi::inspectAvi(p, std::move(progress), rounded);
+            *result = isOgm ? fw::avi::inspectOgm(p, std::move(progress)) : fw::avi::inspectAvi(p, std::move(progress), rounded);
         },
         [this, result] {
             m_progress->hide();

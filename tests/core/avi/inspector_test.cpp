@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 
 #include "core/avi/inspector.h"
+#include "core/avi/patchers.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "fixtures/avi_builder.h"
@@ -188,9 +190,19 @@ TEST_F(Inspector, OpenDmlTextStreamsAndManyStreams) {
     AviStreamSpec text;
     text.fccType = "txts";
     s.extra.push_back(text);
-    auto r = inspect(fw::fixtures::buildAvi(s));
+    // An OpenDML writer counts every frame in the video stream's dwLength (at 140) and the dmlh;
+    // the main header counts the first RIFF's.
+    fw::fixtures::ByteWriter w;
+    w.bytes = fw::fixtures::buildAvi(s);
+    w.put32(140, 123456);
+    auto r = inspect(w.bytes);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.fields[57].text, "Avi2 - OpenDML (123456 frames)");
+    EXPECT_EQ(r.fields[10].text, "123456");
+    // ffmpeg adds its MP3 packets to the dmlh count: the video's own count is the one shown.
+    w.bytes = fw::fixtures::buildAvi(s);
+    r = inspect(w.bytes);
+    EXPECT_EQ(r.fields[57].text, "Avi2 - OpenDML (25 frames)");
     EXPECT_TRUE(r.fields[27].hidden);
     EXPECT_EQ(r.fields[27].text, "Text stream (subtitles)");
     ASSERT_EQ(r.audio.size(), 2u);
@@ -204,6 +216,12 @@ TEST_F(Inspector, OpenDmlTextStreamsAndManyStreams) {
     EXPECT_EQ(r.audioTabs, 3);
     EXPECT_EQ(r.audio.size(), 6u);
     EXPECT_EQ(r.fields[51].text, "CBR - MPEG-1 Audio Layer 3 (MP3)");
+    // Eight streams: the seventh further stream is listed as not analysed, in the report too.
+    seven.extra.push_back(AviStreamSpec{});
+    r = inspect(fw::fixtures::buildAvi(seven));
+    ASSERT_EQ(r.audio.size(), 7u);
+    EXPECT_FALSE(r.audio[6].analysed);
+    EXPECT_NE(fw::avi::buildReport(r, "d", "t").find(fw::LangText("AviDetector", 56) + " 7 - 7"), std::string::npos);
 
     // 22 streams: every slot used, the walk stays inside them.
     AviSpec full;
@@ -279,6 +297,22 @@ TEST_F(Inspector, HeaderBitrateDividesByAThousandForMpeg4AspCodes) {
     auto b = inspect(fw::fixtures::buildAvi(mp43));
     EXPECT_NEAR(a.info.videoBitrate / b.info.videoBitrate, 1.024, 1e-12);
     EXPECT_EQ(a.fields[62].text, "N/D");
+}
+
+TEST_F(Inspector, NamedPipesAreNotFilesToWait) {
+    // A FIFO would block an open or a read for ever: every reader says it cannot open it.
+    const std::string fifo = home.path("pipe.avi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto r = fw::avi::inspect(fifo);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages.at(0).text, (fw::LangKey{"AviDetectorMsgBox", 6}));
+    r = fw::avi::inspectOgm(fifo);
+    EXPECT_FALSE(r.ok);
+    fw::avi::SyncSession s;
+    EXPECT_EQ(fw::avi::openSync(fifo, s).messages.at(0).text, (fw::LangKey{"AviDetectorMsgBox", 6}));
+    fw::avi::PatchBase base;
+    base.path = fifo;
+    EXPECT_FALSE(fw::avi::applyPatch(base, {}).ok);
 }
 
 TEST(InspectorText, DurationAspectAndDispatch) {

@@ -87,6 +87,16 @@ TEST_F(Ogm, PagesWithSeveralPacketsAndNativeVorbis) {
     EXPECT_EQ(r.tags[0], "Audio/");  // the first comment header in the file ends the walk
 }
 
+TEST_F(Ogm, CommentsCannotDriveTheTerminal) {
+    // Escape sequences and bells become blanks; a NUL ends the text, as in AVI tags.
+    auto r = read(OgmBuilder().video({}).comments({"TITLE=A\x1b[31mRED\x07" "B", std::string("GENRE=a\0b", 9)}).bytes());
+    EXPECT_EQ(r.tags[0], "A [31mRED B/");
+    EXPECT_EQ(r.tags[8], "a");
+    const std::string report = fw::avi::buildReport(r, "d", "t");
+    EXPECT_EQ(report.find('\x1b'), std::string::npos);
+    EXPECT_EQ(report.find('\0'), std::string::npos);
+}
+
 TEST_F(Ogm, RefusalsAndHostileBytes) {
     auto r = read({'R', 'I', 'F', 'F', 0, 0, 0, 0});
     EXPECT_FALSE(r.ok);

@@ -292,7 +292,8 @@ TEST_F(Patchers, HostileFilesAreRefusedWithNothingWritten) {
                          AviSpec s = base;
                          s.extra[0].fccType = "txts";
                          return build(t, s, "text.avi");
-                     }, 2, 1});
+                     }, 2, 10});
+    cases.push_back({"video only", [&](Patchers& t) { return build(t, AviSpec{}, "video.avi"); }, 2, 10});
     for (const auto& c : cases) {
         std::string p = c.make(*this);
         const std::string before = fw::test::readFile(p);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "core/codecdb/codec_db.h"
@@ -107,6 +109,26 @@ TEST(CodecDb, EditsSurviveReopeningAndTheSeedNeverOverwrites) {
     EXPECT_EQ(a->fields[3], "");
 }
 
+TEST(CodecDb, ADatabaseFromAnOlderSeedGetsTheNewRows) {
+    fw::test::TempHome home;
+    {
+        CodecDb db;
+        ASSERT_TRUE(db.remove(Table::Video, "mp43").ok);
+        CodecRecord xvid = *db.find(Table::Video, "XVID");
+        xvid.fields[1] = "Changed by the user";
+        ASSERT_TRUE(db.update(Table::Video, "XVID", xvid).ok);
+    }
+    EXPECT_FALSE(CodecDb().find(Table::Video, "mp43"));  // the same seed: nothing comes back
+    // A database made before the seed had the row (the version it records is another).
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(CodecDb::defaultPath().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "pragma user_version=0", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    CodecDb updated;
+    EXPECT_EQ(updated.find(Table::Video, "mp43")->codec(), "Microsoft MPEG-4 v3");
+    EXPECT_EQ(updated.find(Table::Video, "XVID")->codec(), "Changed by the user");
+}
+
 TEST(CodecDb, ListsInTheEditorsOrder) {
     fw::test::TempHome home;
     CodecDb db;
@@ -122,9 +144,18 @@ TEST(CodecDb, MissingSeedGivesEmptyTablesAndAnUnwritableFolderAnError) {
     fw::test::TempHome home;
     std::string path = home.path("empty.sqlite");
     ASSERT_TRUE(fw::codecdb::ensureDatabase(path, home.path("no-seed.sql")));
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "select count(*) from lista_completa", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 0);
+    sqlite3_finalize(st);
+    sqlite3_close(raw);
+    // Once a seed is there, the empty database takes its rows.
     CodecDb db(path);
     EXPECT_TRUE(db.isOpen());
-    EXPECT_EQ(db.count(Table::Video), 0);
+    EXPECT_GT(db.count(Table::Video), 300);
     std::string err;
     EXPECT_FALSE(fw::codecdb::ensureDatabase(home.path("no/dir/x.sqlite"), CodecDb::seedPath(), &err));
     EXPECT_FALSE(err.empty());
