@@ -1,4 +1,5 @@
 // framewise-cli: every tool of the toolbox for scripts and batches, in text or --json.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -68,6 +69,9 @@ int failWith(const fw::Message& m, int code) {
 }  // namespace fw::cli
 
 int main(int argc, char** argv) {
+    // The user's locale, as the GUI has it: nothing in the core depends on it, and the tests run
+    // under a comma locale to keep it so.
+    std::setlocale(LC_ALL, "");
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fprintf(stderr, "usage: framewise-cli COMMAND [ARGUMENTS] [--json]; framewise-cli --help lists the commands\n");

@@ -2,12 +2,12 @@
 
 #include "cli/cli_support.h"
 #include "support/temp_home.h"
+#include "support/tools.h"
 
 namespace {
 
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 TEST(CliCodecs, LooksCodesUpAndListsKeys) {
     fw::test::TempHome home;
@@ -45,9 +45,9 @@ TEST(CliResize, TheWindowsLabelsAndFigures) {
     fw::test::TempHome home;
     auto r = runCli({"resize", "--width", "640", "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(has(r.out, "\"height\": 512")) << r.out;
-    EXPECT_TRUE(has(r.out, "\"ar_error_percent\": 0"));
-    EXPECT_TRUE(has(r.out, "\"input_ar\": 1.25"));
+    EXPECT_TRUE(fw::test::jsonField(r.out, "height", "512")) << r.out;
+    EXPECT_TRUE(fw::test::jsonField(r.out, "ar_error_percent", "0"));
+    EXPECT_TRUE(fw::test::jsonField(r.out, "input_ar", "1.25"));
     r = runCli({"resize", "--no-ar", "--width", "640", "--height", "270", "--mod", "16x16", "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(has(r.out, "\"final_width\": 640, \"final_height\": 272")) << r.out;

@@ -7,12 +7,12 @@
 #include "fixtures/ifo_builder.h"
 #include "fixtures/stats_builder.h"
 #include "support/temp_home.h"
+#include "support/tools.h"
 
 namespace {
 
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 TEST(CliDvd, IfoJsonAndChapterFiles) {
     fw::test::TempHome home;

@@ -7,12 +7,12 @@
 #include "fixtures/byte_writer.h"
 #include "fixtures/ogm_builder.h"
 #include "support/temp_home.h"
+#include "support/tools.h"
 
 namespace {
 
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 TEST(CliInspect, JsonForSeveralFilesWithAnErrorInItsOwnEntry) {
     fw::test::TempHome home;
@@ -27,8 +27,8 @@ TEST(CliInspect, JsonForSeveralFilesWithAnErrorInItsOwnEntry) {
     EXPECT_EQ(r.out.rfind("[{\"file\": ", 0), 0u) << r.out;
     EXPECT_TRUE(has(r.out, "\"format\": \"AVI\""));
     EXPECT_TRUE(has(r.out, "\"codec\": \"XviD MPEG-4 Advanced Simple Profile\""));
-    EXPECT_TRUE(has(r.out, "\"preload_ms\": 1000"));
-    EXPECT_TRUE(has(r.out, "\"key_frames\": 3"));
+    EXPECT_TRUE(fw::test::jsonField(r.out, "preload_ms", "1000"));
+    EXPECT_TRUE(fw::test::jsonField(r.out, "key_frames", "3"));
     EXPECT_TRUE(has(r.out, "\"error\": \"This is not an AVI file.\""));
     EXPECT_TRUE(has(r.err, "bad.avi: This is not an AVI file."));
 }

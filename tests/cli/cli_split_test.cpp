@@ -2,12 +2,12 @@
 
 #include "cli/cli_support.h"
 #include "support/temp_home.h"
+#include "support/tools.h"
 
 namespace {
 
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 TEST(CliSplit, SplitAndJoin) {
     fw::test::TempHome home;
@@ -20,7 +20,7 @@ TEST(CliSplit, SplitAndJoin) {
     EXPECT_TRUE(has(r.out, "{\"name\": \"movie.003\", \"size\": 902848}")) << r.out;
     EXPECT_TRUE(has(r.out, "\"piece_size\": 1048576, \"count\": 3"));
     r = runCli({"split", f, "--pieces", "3", "--out", home.path(""), "--json"});
-    EXPECT_TRUE(has(r.out, "\"piece_size\": 1000000")) << r.out;
+    EXPECT_TRUE(fw::test::jsonField(r.out, "piece_size", "1000000")) << r.out;
     std::remove(f.c_str());
     r = runCli({"join", home.path("movie.000"), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -4,12 +4,12 @@
 #include "fixtures/byte_writer.h"
 #include "fixtures/stats_builder.h"
 #include "support/temp_home.h"
+#include "support/tools.h"
 
 namespace {
 
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
 
 TEST(CliStats, SummaryFramesReportRescaleKeyframe) {
     fw::test::TempHome home;
@@ -17,8 +17,8 @@ TEST(CliStats, SummaryFramesReportRescaleKeyframe) {
     fw::fixtures::writeBytes(f, fw::fixtures::buildStats(fw::fixtures::statsPattern(100, 25, false)));
     auto r = runCli({"stats", f, "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(has(r.out, "\"frames\": 100")) << r.out;
-    EXPECT_TRUE(has(r.out, "\"i_frames\": 4"));
+    EXPECT_TRUE(fw::test::jsonField(r.out, "frames", "100")) << r.out;
+    EXPECT_TRUE(fw::test::jsonField(r.out, "i_frames", "4"));
     EXPECT_TRUE(has(r.out, "\"max_b\": null"));
     EXPECT_TRUE(has(r.out, "\"distribution\": {\"below\": "));
 

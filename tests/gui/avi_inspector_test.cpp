@@ -7,9 +7,11 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "core/common/number.h"
 #include "fixtures/avi_builder.h"
 #include "fixtures/byte_writer.h"
 #include "gui/avi/frmAviDetector.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::FileDialogHooks;
@@ -38,7 +40,7 @@ private slots:
         QVERIFY(done.wait(10000));
         QCOMPARE(child<QLineEdit>(w, "Text1_1")->text(), QStringLiteral("XviD MPEG-4 Advanced Simple Profile"));
         QCOMPARE(child<QLineEdit>(w, "Text1_11")->text(), QStringLiteral("5"));
-        QCOMPARE(child<QLineEdit>(w, "Text1_20")->text(), QStringLiteral("Complete file"));
+        QCOMPARE(child<QLineEdit>(w, "Text1_20")->text(), fw::gui::lang("AviDetector", 4));
         QCOMPARE(child<QLineEdit>(w, "Text1_62")->text(), QStringLiteral("3"));
         QCOMPARE(child<QTabBar>(w, "TabStrip2")->count(), 3);  // "1 and 2", "3 and 4", "5 and 6"
         auto* grid = child<QTableWidget>(w, "MSFlexGrid1");
@@ -48,11 +50,27 @@ private slots:
         QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Test film"));
         QCOMPARE(child<QLineEdit>(w, "txtTag_0")->text(), QStringLiteral("Test film"));
 
-        // The rounding box shows the header bitrate with or without its decimals.
+        // The rounding box: a film at 23.976 fps without an index, whose header bitrate has more
+        // than three decimals, shows it rounded or whole.
+        fw::fixtures::AviSpec ntsc = spec;
+        ntsc.usPerFrame = 41708;
+        ntsc.flags = 0x100;
+        ntsc.index = false;
+        std::string ntscPath = env.home->path("ntsc.avi");
+        fw::fixtures::writeBytes(ntscPath, fw::fixtures::buildAvi(ntsc));
+        w->loadFile(QString::fromStdString(ntscPath));
+        QVERIFY(done.wait(10000));
+        const double kbps = w->result().info.videoBitrate;
+        QVERIFY(fw::roundHalfEven(kbps, 3) != kbps);
         auto* rbv = child<QCheckBox>(w, "chkRBV");
-        const QString rounded = child<QLineEdit>(w, "Text1_9")->text();
+        QVERIFY(rbv->isChecked());
+        QCOMPARE(child<QLineEdit>(w, "Text1_9")->text(), QString::fromStdString(fw::numberText(fw::roundHalfEven(kbps, 3))));
         rbv->setChecked(false);
-        QVERIFY(child<QLineEdit>(w, "Text1_9")->text().startsWith(rounded));
+        QCOMPARE(child<QLineEdit>(w, "Text1_9")->text(), QString::fromStdString(fw::numberText(kbps)));
+        rbv->setChecked(true);
+        QCOMPARE(child<QLineEdit>(w, "Text1_9")->text(), QString::fromStdString(fw::numberText(fw::roundHalfEven(kbps, 3))));
+        w->loadFile(QString::fromStdString(path));
+        QVERIFY(done.wait(10000));
 
         std::string report = env.home->path("report.txt");
         for (int i = 0; i < 2; ++i) {
@@ -63,7 +81,7 @@ private slots:
         const std::string first = "File: " + path + "\n";
         QCOMPARE(text.rfind(first, 0), std::size_t(0));
         QVERIFY(text.find(first, 1) != std::string::npos);  // the second report follows the first
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("The report has been written."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("AviDetectorMsgBox", 7));
     }
 
     void refusedFilesClearTheWindow() {
@@ -75,7 +93,7 @@ private slots:
         w->loadFile(QString::fromStdString(path));
         QVERIFY(done.wait(10000));
         QCOMPARE(MsgBox::shown().size(), size_t(1));
-        QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("This is not an AVI file."));
+        QCOMPARE(MsgBox::shown()[0].text, fw::gui::lang("AviDetectorMsgBox", 1));
         QCOMPARE(child<QLineEdit>(w, "Text1_0")->text(), QString());
     }
 };

@@ -10,6 +10,7 @@
 
 #include "core/common/ini.h"
 #include "gui/bitrate/frmbitratecalc.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::frmbitratecalc;
@@ -63,7 +64,7 @@ private slots:
         MsgBox::clearShown();
         child<QLineEdit>(w, "txtTime_1")->setText(QStringLiteral("75"));
         QCOMPARE(MsgBox::shown().size(), size_t(1));
-        QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("Minutes may be at most 59."));
+        QCOMPARE(MsgBox::shown()[0].text, fw::gui::lang("BitcalcMsgBox", 3));
         QCOMPARE(child<QLineEdit>(w, "txtTime_1")->text(), QString());
         MsgBox::clearShown();
         child<QLineEdit>(w, "txtTime_2")->setText(QStringLiteral("59.99"));
@@ -113,7 +114,7 @@ private slots:
         auto* codec = child<QComboBox>(w, "codecaudio");
         codec->setCurrentText(QStringLiteral("Mp3 (da file)"));
         emit codec->activated(codec->currentIndex());
-        QCOMPARE(fw::gui::FileDialogHooks::shown().back().title, QStringLiteral("Choose the MP3 audio file"));
+        QCOMPARE(fw::gui::FileDialogHooks::shown().back().title, fw::gui::lang("Bitcalc", 14));
         QVERIFY(!child<QComboBox>(w, "bitrate1")->isEnabled());
         QVERIFY(!child<QLineEdit>(w, "bitrate2")->isEnabled());
         child<QPushButton>(w, "calcola")->click();
@@ -129,7 +130,7 @@ private slots:
         child<QLineEdit>(w, "txtCD_0")->setText(QStringLiteral("0"));
         child<QPushButton>(w, "calcola")->click();
         QCOMPARE(MsgBox::shown().size(), size_t(1));
-        QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("No media size: choose the discs or type a size in MB."));
+        QCOMPARE(MsgBox::shown()[0].text, fw::gui::lang("BitcalcMsgBox", 5));
         QCOMPARE(MsgBox::shown()[0].icon, fw::Icon::Question);
         QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("Bitrate Calculator"));
     }

@@ -11,6 +11,7 @@
 #include "fixtures/ifo_builder.h"
 #include "gui/dvd/dvd_windows.h"
 #include "gui/resize/frmResize.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::FileDialogHooks;
@@ -98,7 +99,7 @@ private slots:
         QCOMPARE(fw::test::readFile(base + " - OGG.txt"),
                  std::string("CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Start\r\nCHAPTER02=00:02:06.000\r\nCHAPTER02NAME=Middle\r\n"
                              "CHAPTER03=00:05:00.000\r\nCHAPTER03NAME=End\r\n"));
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("Done: the file has been written."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("AviDetectorMsgBox", 3));
         editor->cmdEdit_Click(2);  // delete the selected (first) row
         QCOMPARE(editor->rows().size(), size_t(2));
         QCOMPARE(editor->rows().front().name, std::string("Middle"));

@@ -11,6 +11,7 @@
 #include "fixtures/byte_writer.h"
 #include "gui/avi/patcher_windows.h"
 #include "gui/codecdb/codec_windows.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::FileDialogHooks;
@@ -42,7 +43,7 @@ private slots:
         w->Combo1_Click(2);           // MP43
         QVERIFY(save->isEnabled());
         save->click();
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("Done: the file has been written."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("AviDetectorMsgBox", 3));
         // The lower-case code the changer writes has its own row: the window names the codec.
         QCOMPARE(child<QLabel>(w, "lblCurrent")->text(), QStringLiteral("mp43 / mp43"));
         QCOMPARE(child<QLabel>(w, "lblCodec")->text(), QStringLiteral("Microsoft MPEG-4 v3"));

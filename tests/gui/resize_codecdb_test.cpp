@@ -94,7 +94,7 @@ private slots:
         fw::gui::InputBox::setNextText(QStringLiteral("X'Y"));
         b->cerca_Click();
         QCOMPARE(MsgBox::shown().size(), size_t(1));
-        QCOMPARE(MsgBox::shown()[0].text, QStringLiteral("This FourCC code is not in the database."));
+        QCOMPARE(MsgBox::shown()[0].text, fw::gui::lang("DatabaseUpdaterMsgBox", 2));
         QCOMPARE(b->field(0), QStringLiteral("DX50"));  // the fields keep the previous record
         fw::gui::openFourccBrowser(QStringLiteral("MP43"));
         QCOMPARE(b->field(1), QStringLiteral("Microsoft MPEG-4 v3"));
@@ -114,7 +114,7 @@ private slots:
         auto* save = child<QPushButton>(ed, "salva");
         QVERIFY(save->isHidden());
         add->click();
-        QCOMPARE(add->text(), QStringLiteral("Cancel"));
+        QCOMPARE(add->text(), fw::gui::lang("DatabaseUpdater", 10));
         QVERIFY(!save->isHidden());
         child<QLineEdit>(ed, "Text1_0")->setText(QStringLiteral("64998"));
         child<QLineEdit>(ed, "Text1_1")->setText(QStringLiteral("Test codec"));

@@ -23,6 +23,7 @@
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/shell/preferences.h"
 #include "gui/shell/splash.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::MsgBox;
@@ -36,7 +37,7 @@ private slots:
         GuiEnv env;
         auto* m = env.main.get();
         QCOMPARE(m->windowTitle(), QStringLiteral("Framewise v. 3.6.2"));
-        QCOMPARE(m->action("calc")->text(), QStringLiteral("Bitrate calculator"));
+        QCOMPARE(m->action("calc")->text(), fw::gui::lang("Menu", 17));
         QCOMPARE(m->action("calc")->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
         QCOMPARE(m->action("shutdown")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F4")));
         QCOMPARE(m->action("file")->text(), QStringLiteral("File"));  // no key: design caption

@@ -55,7 +55,7 @@ private slots:
         w->cmdJoin_Click();
         QVERIFY(done.wait(20000));
         QCOMPARE(fw::test::readFile(src), std::string(3000000, 'a'));
-        QVERIFY(w->statusText().startsWith(QStringLiteral("Join done in")));
+        QVERIFY(w->statusText().startsWith(fw::gui::lang("FileSplitter", 12)));
     }
 
     void onePieceIsRefused() {
@@ -69,7 +69,7 @@ private slots:
         QSignalSpy done(w, &frmsplitter::finished);
         w->cmdSplit_Click();
         QVERIFY(done.wait(20000));
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("This size gives a single piece: choose a smaller piece size."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("FileSplitterMsgBox", 1));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "fixtures/stats_builder.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/stats/frmStats.h"
+#include "gui/ui/widgets.h"
 #include "gui_test_env.h"
 
 using fw::gui::FileDialogHooks;
@@ -50,12 +51,14 @@ private slots:
         child<QPushButton>(w, "cmdStep_1")->click();
         child<QPushButton>(w, "cmdStep_1")->click();
         child<QPushButton>(w, "cmdStep_1")->click();
-        child<QPushButton>(w, "cmdStep_0")->click();     // 142 -> no, 141 + 1 = 142
-        QVERIFY(child<QLineEdit>(w, "txtGoto")->text().toInt() <= 150);
+        QCOMPARE(child<QLineEdit>(w, "txtGoto")->text(), QStringLiteral("141"));
+        child<QPushButton>(w, "cmdStep_0")->click();     // +1
+        QCOMPARE(child<QLineEdit>(w, "txtGoto")->text(), QStringLiteral("142"));
+        QCOMPARE(enabled(), QStringLiteral("100111"));   // +10 and +100 would pass the last frame
         child<QLineEdit>(w, "txtGoto")->setText(QStringLiteral("150"));
         QCOMPARE(enabled(), QStringLiteral("000111"));  // the last frame: nothing goes forward
         child<QLineEdit>(w, "txtGoto")->setText(QStringLiteral("151"));
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("This frame number is beyond the last frame."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("StatsEditorMsgBox", 8));
 
         w->Bitcalc_Click();
         auto* calc = env.main->tool<fw::gui::frmbitratecalc>("calc");
@@ -68,7 +71,7 @@ private slots:
         GuiEnv env;
         auto* w = qobject_cast<frmStats*>(env.main->openTool("stats"));
         w->AutoLoad_Click();  // nothing recorded yet
-        QCOMPARE(MsgBox::shown().back().text, QStringLiteral("No first-pass file is recorded yet: analyse a stats file first."));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("StatsEditorMsgBox", 4));
         std::string p = env.home->path("old.stats");
         fw::fixtures::writeBytes(p, fw::fixtures::buildStats({fw::fixtures::statsFrame(10)}, -7));
         QSignalSpy done(w, &frmStats::analysed);

@@ -43,7 +43,7 @@ TEST(OpenDml, WholeFileFiguresAgreeWithFfprobe) {
     EXPECT_EQ(r.fields[57].text.rfind("Avi2 - OpenDML (", 0), 0u);
     // Frames and running time over every RIFF part, not the first one's.
     EXPECT_EQ(r.fields[10].text, probe(big, "v:0", "stream=nb_frames"));
-    EXPECT_NEAR(r.info.duration, std::stod(probe(big, "v:0", "stream=duration")), 1e-6);
+    EXPECT_NEAR(r.info.duration, fw::test::num(probe(big, "v:0", "stream=duration")), 1e-6);
     const auto video = probePackets(big, "v:0");
     const auto audio = probePackets(big, "a:0");
     EXPECT_EQ(r.info.streamTotals[0].entries - r.info.streamTotals[0].emptyEntries, video.packets);

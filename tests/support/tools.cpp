@@ -1,7 +1,10 @@
 #include "support/tools.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -41,7 +44,8 @@ std::string probe(const std::string& file, const std::string& stream, const std:
     return out;
 }
 
-std::vector<std::size_t> differingBytes(const std::string& a, const std::string& b) {
+std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
+    EXPECT_EQ(a.size(), b.size()) << "the length changed";
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
         if (a[i] != b[i]) out.push_back(i);
@@ -74,11 +78,30 @@ PacketCounts probePackets(const std::string& file, const std::string& stream) {
         const auto a = line.find(','), b = line.find(',', a + 1);
         if (a == std::string::npos || b == std::string::npos) continue;
         ++c.packets;
-        c.seconds += std::atof(line.substr(0, a).c_str());
+        c.seconds += num(line.substr(0, a));
         c.bytes += std::atoll(line.substr(a + 1, b - a - 1).c_str());
         if (line.find('K', b) != std::string::npos) ++c.keyFrames;
     }
     return c;
+}
+
+bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
+
+bool jsonField(const std::string& json, const std::string& key, const std::string& value) {
+    const std::string text = "\"" + key + "\": " + value;
+    for (auto at = json.find(text); at != std::string::npos; at = json.find(text, at + 1)) {
+        const std::size_t end = at + text.size();
+        if (end < json.size() && (json[end] == ',' || json[end] == '}' || json[end] == ']')) return true;
+    }
+    return false;
+}
+
+double num(const std::string& text) {
+    std::size_t b = text.find_first_not_of(" \t\n");
+    if (b == std::string::npos) return 0;
+    double v = 0;
+    std::from_chars(text.data() + b, text.data() + text.size(), v);
+    return v;
 }
 
 std::string sha256(const std::string& file) {

@@ -12,8 +12,9 @@ std::string capture(const std::string& command);
 // ffprobe's value of one entry ("stream=width") of a stream ("v:0", "a:1").
 std::string probe(const std::string& file, const std::string& stream, const std::string& entry);
 std::string quote(const std::string& s);
-// Offsets where two byte strings differ (a length difference counts as a failure of the caller's).
-std::vector<std::size_t> differingBytes(const std::string& a, const std::string& b);
+// Offsets where two files' bytes differ; a patched file keeps its length, so a length difference
+// fails the test.
+std::vector<std::size_t> diff(const std::string& a, const std::string& b);
 
 // The first of these programs that is not on PATH, or empty when all are.
 std::string missingTool(const std::vector<std::string>& tools);
@@ -28,6 +29,15 @@ struct PacketCounts {
     double seconds = 0;  // the sum of the packets' durations
 };
 PacketCounts probePackets(const std::string& file, const std::string& stream);
+
+// Whether hay holds needle.
+bool has(const std::string& hay, const std::string& needle);
+// Whether a JSON text holds "key": value as a whole value (followed by ",", "}" or "]"), so 2080
+// does not match 20800.
+bool jsonField(const std::string& json, const std::string& key, const std::string& value);
+
+// A number a tool printed ("2.960000"), read with a point whatever the locale the tests run under.
+double num(const std::string& text);
 
 // The SHA-256 of a file, as sha256sum prints it.
 std::string sha256(const std::string& file);

@@ -92,7 +92,7 @@ TEST_F(Writers, AviFiguresAgreeWithFfprobe) {
         EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
         EXPECT_EQ(std::to_string(r.info.avih.dwWidth), probe(c.file, "v:0", "stream=width"));
         EXPECT_EQ(r.fields[10].text, probe(c.file, "v:0", "stream=nb_frames"));
-        EXPECT_NEAR(r.info.duration, std::stod(probe(c.file, "v:0", "stream=duration")), 1e-6);
+        EXPECT_NEAR(r.info.duration, fw::test::num(probe(c.file, "v:0", "stream=duration")), 1e-6);
         ASSERT_TRUE(r.info.indexRead);
         EXPECT_EQ(r.info.indexKind, fw::avi::IndexKind::Idx1);
         const auto video = probePackets(c.file, "v:0");
@@ -148,7 +148,7 @@ TEST_F(Writers, RawVideoIsUncompressedAndPrintable) {
     EXPECT_EQ(r.fields[2].text, "\\x00\\x00\\x00\\x00 / \\x00\\x00\\x00\\x00");
     EXPECT_EQ(r.fields[13].text, fw::LangText("AviDetector", 41));
     // Raw frames: 24 bits a pixel. The header bitrate divides by 1024, the bits per pixel by 1000.
-    const double bpp = std::stod(r.fields[61].text.substr(r.fields[61].text.rfind(' ') + 1));
+    const double bpp = fw::test::num(r.fields[61].text.substr(r.fields[61].text.rfind(' ') + 1));
     EXPECT_NEAR(bpp, 24 * 1000.0 / 1024, 0.1);
     fw::avi::FourccSession s;
     ASSERT_TRUE(fw::avi::openFourcc(f, s).ok);
@@ -197,13 +197,13 @@ TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
         const std::string rate = probe(c.file, "a:0", "stream=sample_rate");
         double seconds = 0;
         if (c.samplesPerFrame == 0) {
-            const double blockAlign = std::stod(probe(c.file, "a:0", "stream=channels")) *
-                                      std::stod(probe(c.file, "a:0", "stream=bits_per_sample")) / 8;
-            seconds = double(probePackets(c.file, "a:0").bytes) / blockAlign / std::stod(rate);
+            const double blockAlign = fw::test::num(probe(c.file, "a:0", "stream=channels")) *
+                                      fw::test::num(probe(c.file, "a:0", "stream=bits_per_sample")) / 8;
+            seconds = double(probePackets(c.file, "a:0").bytes) / blockAlign / fw::test::num(rate);
         } else {
             const std::string frames = fw::test::capture("ffprobe -v error -count_frames -select_streams a:0 -show_entries "
                                                          "stream=nb_read_frames -of default=nw=1:nk=1 " + quote(c.file));
-            seconds = std::stod(frames) * c.samplesPerFrame / std::stod(rate);
+            seconds = fw::test::num(frames) * c.samplesPerFrame / fw::test::num(rate);
         }
         const double trueFps = double(s.frames) / seconds;
         EXPECT_NEAR(s.newFps(), trueFps, trueFps * 1e-4) << s.audioSeconds << " s against " << seconds << " s";
@@ -215,7 +215,7 @@ TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
         const std::string fraction = probe(c.file, "v:0", "stream=avg_frame_rate");
         const auto slash = fraction.find('/');
         ASSERT_NE(slash, std::string::npos) << fraction;
-        EXPECT_NEAR(std::stod(fraction.substr(0, slash)) / std::stod(fraction.substr(slash + 1)), s.newFps(), 1e-9);
+        EXPECT_NEAR(fw::test::num(fraction.substr(0, slash)) / fw::test::num(fraction.substr(slash + 1)), s.newFps(), 1e-9);
     }
 }
 
@@ -223,7 +223,7 @@ TEST_F(Writers, SynchronizerProposalsOnEachWritersFiles) {
 double after(const std::string& text, const std::string& pattern) {
     std::smatch m;
     if (!std::regex_search(text, m, std::regex(pattern))) return -1;
-    return std::stod(m[1].str());
+    return fw::test::num(m[1].str());
 }
 
 TEST_F(Writers, OgmFromOgmmergeAgreesWithOgminfo) {
@@ -298,7 +298,7 @@ TEST_F(Writers, PlainOggTagsAgreeWithFfprobe) {
     EXPECT_EQ(r.tags[8], probe(ogg, "a:0", "stream_tags=genre"));
     EXPECT_EQ(r.tags[4], probe(ogg, "a:0", "stream_tags=comment"));  // ffmpeg writes it as DESCRIPTION
     EXPECT_EQ(r.tagCaptions[4], "Description");
-    EXPECT_NEAR(r.info.duration, std::stod(probe(ogg, "a:0", "format=duration")), 0.05);
+    EXPECT_NEAR(r.info.duration, fw::test::num(probe(ogg, "a:0", "format=duration")), 0.05);
     EXPECT_EQ(r.audio[0].sizeBytes, probePackets(ogg, "a:0").bytes);
     EXPECT_EQ(r.audio[0].sizeSource, "pages");
 }

@@ -12,14 +12,9 @@ namespace {
 
 using fw::test::probe;
 using fw::test::quote;
+using fw::test::diff;
+using fw::test::has;
 using fw::test::runCli;
-
-bool has(const std::string& hay, const std::string& needle) { return hay.find(needle) != std::string::npos; }
-
-std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
-    EXPECT_EQ(a.size(), b.size());
-    return fw::test::differingBytes(a, b);
-}
 
 class CliPatch : public ::testing::Test {
 protected:

@@ -29,10 +29,8 @@ TEST(DvdReal, DiscAuthoredByDvdauthorAgreesWithLsdvd) {
     // lsdvd's figures, parsed out of its lines: the title's length, its chapter count and each
     // chapter's length. The IFO reader gives whole seconds (the frames byte is not read).
     auto seconds = [](const std::string& hms) {
-        int h = 0, m = 0;
-        double s = 0;
-        std::sscanf(hms.c_str(), "%d:%d:%lf", &h, &m, &s);
-        return h * 3600 + m * 60 + s;
+        const auto a = hms.find(':'), b = hms.rfind(':');
+        return fw::test::num(hms.substr(0, a)) * 3600 + fw::test::num(hms.substr(a + 1, b - a - 1)) * 60 + fw::test::num(hms.substr(b + 1));
     };
     std::smatch m;
     ASSERT_TRUE(std::regex_search(lsdvd, m, std::regex(R"(Title: 0*1, Length: ([0-9:.]+) Chapters: (\d+))"))) << lsdvd;

@@ -129,11 +129,13 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
     }
     r.ok = true;
     r.hasInfo = info.infoPresent;
+    // A file cut before its main header has nothing more to show than its completeness and size.
+    if (!info.mainHeaderRead) return r;
 
     const MainHeader& h = info.avih;
     const std::string compression = info.videoFormat ? info.videoFormat->biCompression : std::string();
     const std::string handler = info.videoHeader ? info.videoHeader->fccHandler : std::string();
-    r.codecName = videoCodecName(compression);
+    r.codecName = info.videoFormat ? videoCodecName(compression) : std::string();
     r.fields[1].text = r.codecName;
     r.fields[2].text = printableCode(handler) + " / " + printableCode(compression);
     r.fields[3].text = aspectText(h.dwWidth, h.dwHeight);

@@ -137,6 +137,7 @@ bool Walk::run() {
     }
     info.hdrlSize = *hdrl;
     info.avih = *MainHeader::parse(*avihBytes);
+    info.mainHeaderRead = true;
     const auto& h = info.avih;
     if (h.dwStreams > kMaxStreams) {
         result.messages.push_back(Message::lang("AviDetectorMsgBox", 4, Icon::Exclamation));

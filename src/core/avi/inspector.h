@@ -53,6 +53,7 @@ struct AviFileInfo {
     bool truncated = false;
     double missingMB = 0;
     std::int32_t hdrlSize = 0;
+    bool mainHeaderRead = false;
     MainHeader avih;
     std::int16_t streamCount = 0;
     std::array<std::optional<ListHeader>, kListSlots> lists;

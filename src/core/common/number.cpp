@@ -1,5 +1,6 @@
 #include "core/common/number.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,10 @@ struct Decimal {
 Decimal toDecimal(double x) {
     Decimal d;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", x);
+    // to_chars never looks at the process locale (the GUI runs under the user's, which may write
+    // "2,5"), and gives exactly printf's "%.14e" in the C locale.
+    auto res = std::to_chars(buf, buf + sizeof buf - 1, x, std::chars_format::scientific, 14);
+    *res.ptr = '\0';
     const char* p = buf;
     if (*p == '-') {
         d.negative = true;
@@ -61,9 +65,12 @@ double roundHalfEven(double x, int decimals) {
     double result;
     if (decimals >= 0) {
         // Divide by a power of ten through text, so 0.1-style results are the nearest double.
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.0fe-%d", mant, decimals);
-        result = std::strtod(buf, nullptr);
+        char buf[400];
+        auto res = std::to_chars(buf, buf + sizeof buf, mant, std::chars_format::fixed, 0);
+        std::string text(buf, res.ptr);
+        text += "e-" + std::to_string(decimals);
+        result = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), result);
     } else {
         result = mant * std::pow(10.0, -decimals);
     }
@@ -77,8 +84,8 @@ std::string numberText(double x) {
     if (std::isinf(x)) return x < 0 ? "-Infinity" : "Infinity";
     if (x == 0.0) return "0";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    std::string s(buf);
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+    std::string s(buf, res.ptr);
     auto e = s.find('e');
     if (e != std::string::npos) {
         // 1e+16 -> 1E+16, 1e-05 -> 1E-05
@@ -122,9 +129,9 @@ std::string formatPattern(double x, std::string_view pattern) {
     double v = roundHalfEven(x, r.maxFrac);
     bool neg = v < 0;
     v = std::fabs(v);
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "%.*f", r.maxFrac, v);
-    std::string s(buf);
+    char buf[400];  // the largest double in fixed notation with a few decimals
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, r.maxFrac);
+    std::string s(buf, res.ptr);
     std::string ip = s, fp;
     auto dot = s.find('.');
     if (dot != std::string::npos) {

@@ -1,5 +1,8 @@
 #include "core/common/text.h"
 
+#include <locale.h>
+
+#include <charconv>
 #include <cstdlib>
 
 namespace fw {
@@ -166,7 +169,19 @@ bool isNumeric(std::string_view s) { return normalise(s).has_value(); }
 std::optional<double> parseNumber(std::string_view s) {
     auto n = normalise(s);
     if (!n) return std::nullopt;
-    return std::strtod(n->c_str(), nullptr);
+    // from_chars reads "." whatever the process locale says; it takes no "+".
+    const char* b = n->data();
+    const char* e = b + n->size();
+    if (*b == '+') ++b;
+    double v = 0.0;
+    auto res = std::from_chars(b, e, v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Beyond a double: infinity, or 0 for a number too small, as strtod gives them, read in
+        // the C locale explicitly.
+        static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
+        return ::strtod_l(n->c_str(), nullptr, c);
+    }
+    return v;
 }
 
 double numberOr0(std::string_view s) { return parseNumber(s).value_or(0.0); }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/avi/inspector.h"
@@ -170,16 +171,24 @@ TEST_F(Inspector, TruncatedFilesAndEveryCutPoint) {
     EXPECT_EQ(r.fields[20].colour, fw::avi::kYellow);
     EXPECT_EQ(r.fields[62].text, "N/D");  // a truncated file's index is not read
 
-    // Cut anywhere in the header: what can be read, and never a crash.
+    // Cut anywhere in the header: each figure is there once the bytes it comes from are, and the
+    // file reads as cut short. The main header ends at 88, the video's format at 88 + 8 + 116.
     AviSpec small = twoStreams();
     small.info = {{"INAM", "title"}};
     auto bytes = fw::fixtures::buildAvi(small);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t tagAt = text.find("title");
     for (std::size_t cut = 0; cut < 700 && cut < bytes.size(); cut += 7) {
         std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         auto p = inspect(part, "cut.avi");
-        if (cut >= 12) {
-            EXPECT_TRUE(p.ok) << cut;
-        }
+        EXPECT_EQ(p.ok, cut >= 12) << cut;
+        if (!p.ok) continue;
+        EXPECT_TRUE(p.info.truncated) << cut;
+        EXPECT_EQ(p.fields[4].text, cut >= 88 ? "40000" : "") << cut;
+        EXPECT_EQ(p.codecName, cut >= 212 ? "XviD MPEG-4 Advanced Simple Profile" : "") << cut;
+        // A tag cut short shows what the file still holds of it.
+        EXPECT_EQ(p.tags[0], std::string("title").substr(0, cut > tagAt ? std::min<std::size_t>(cut - tagAt, 5) : 0)) << cut;
+        EXPECT_EQ(p.fields[62].text, cut >= 88 ? "N/D" : "") << cut;
     }
 }
 
@@ -257,6 +266,26 @@ TEST_F(Inspector, VbrAudioPreloadAndOddChunks) {
     videoFirst.audioFirst = false;
     r = inspect(fw::fixtures::buildAvi(videoFirst));
     EXPECT_EQ(r.fields[26].text, "No audio preload");
+}
+
+TEST_F(Inspector, OddSizesArePaddedInInfoAndPreload) {
+    // "odd1" and its NUL are 5 bytes: a pad byte follows before the next tag.
+    AviSpec s = twoStreams();
+    s.info = {{"INAM", "odd1"}, {"IART", "Next"}};
+    // Two audio tracks: the preload check reads two chunks, and the second lies after the pad
+    // byte of the first (4001 bytes).
+    s.extra[0].chunkSize = 4001;
+    s.extra.push_back(AviStreamSpec{});
+    auto r = inspect(fw::fixtures::buildAvi(s));
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    EXPECT_EQ(r.tags[0], "odd1");
+    EXPECT_EQ(r.tags[1], "Next");
+    auto inam = std::find_if(r.chunks.begin(), r.chunks.end(), [](const auto& c) { return c.id == "INAM"; });
+    ASSERT_NE(inam, r.chunks.end());
+    EXPECT_EQ(inam->size, 5);
+    EXPECT_EQ(r.fields[26].text, "250 ms - 0.25 sec");  // 4001 bytes at 16000 a second
+    EXPECT_EQ(r.fields[32].text, "1000 ms - 1 sec");    // the chunk after the pad byte
 }
 
 TEST_F(Inspector, WhatFfmpegWritesThatOlderToolsDidNot) {
@@ -343,11 +372,19 @@ TEST_F(Inspector, ReportsAppendAndHeadersExport) {
     EXPECT_EQ(fw::test::readFile(out), report + report);
 
     EXPECT_EQ(fw::avi::proposedHeaderSize(r), r.info.hdrlSize + 33);
+    // A 64 KB export of a file of 200 KB: the first 65536 bytes, exactly.
+    AviSpec big = twoStreams();
+    big.frameSize = 8000;
+    const auto bigBytes = fw::fixtures::buildAvi(big);
+    ASSERT_GT(bigBytes.size(), 200000u);
+    std::string bigSrc = home.path("big.avi");
+    fw::fixtures::writeBytes(bigSrc, bigBytes);
     std::string hdr = home.path("header.avi");
-    ASSERT_TRUE(fw::avi::saveHeader(src, hdr, 64 * 1024));
-    EXPECT_EQ(fw::test::readFile(hdr), fw::test::readFile(src).substr(0, 64 * 1024));
-    ASSERT_TRUE(fw::avi::saveHeader(src, hdr, 100));
-    EXPECT_EQ(fw::test::readFile(hdr).size(), 100u);
+    const std::pair<std::int64_t, std::size_t> exports[] = {{64 * 1024, 65536}, {100, 100}, {1, 1}, {10 << 20, bigBytes.size()}};
+    for (auto [asked, got] : exports) {
+        ASSERT_TRUE(fw::avi::saveHeader(bigSrc, hdr, asked)) << asked;
+        EXPECT_TRUE(fw::test::readFile(hdr) == std::string(bigBytes.begin(), bigBytes.begin() + static_cast<std::ptrdiff_t>(got))) << asked;
+    }
 }
 
 }  // namespace

@@ -15,14 +15,9 @@
 namespace {
 
 using namespace fw::avi;
+using fw::test::diff;
 using fw::fixtures::AviSpec;
 using fw::fixtures::AviStreamSpec;
-
-// Positions where two files differ (they have the same length).
-std::vector<std::size_t> diff(const std::string& a, const std::string& b) {
-    EXPECT_EQ(a.size(), b.size());
-    return fw::test::differingBytes(a, b);
-}
 
 std::vector<std::size_t> range(std::int64_t from, int n) {
     std::vector<std::size_t> v;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 
 #include "core/common/number.h"
 #include "core/common/text.h"
+#include "support/tools.h"
 
 namespace {
 
@@ -54,6 +57,36 @@ TEST(Number, FormatPatterns) {
         {5.12345, "00.0000", "05.1234"}, {59.99995, "00.0000", "60.0000"},
     };
     for (const auto& c : cases) EXPECT_EQ(fw::formatPattern(c.x, c.pattern), c.expected) << c.pattern << " " << c.x;
+}
+
+TEST(Number, TheProcessLocaleChangesNothing) {
+    // Under Italian and German the C library writes and reads "0,218". The numbers the core
+    // writes into files and texts, and the ones it reads, keep the point; what a user types may
+    // use either separator.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    for (const char* name : {"it_IT.UTF-8", "de_DE.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, name)) {
+            std::setlocale(LC_ALL, saved.c_str());
+            if (fw::test::underCi()) FAIL() << name << " is not installed (scripts/install-deps generates it)";
+            GTEST_SKIP() << name << " is not installed";
+        }
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+        ASSERT_STREQ(probe, "0,5") << name << ": the locale does not write a comma";
+        EXPECT_EQ(fw::numberText(0.218), "0.218") << name;
+        EXPECT_EQ(fw::numberText(1e16), "1E+16") << name;
+        EXPECT_EQ(fw::numberText(2.86), "2.86") << name;
+        EXPECT_DOUBLE_EQ(fw::roundHalfEven(2.675, 2), 2.68) << name;
+        EXPECT_DOUBLE_EQ(fw::roundHalfEven(0.125, 2), 0.12) << name;
+        EXPECT_EQ(fw::formatPattern(29.97, "##.000"), "29.970") << name;
+        EXPECT_EQ(fw::formatPattern(0.25, ".###"), ".25") << name;
+        EXPECT_EQ(fw::parseNumber("23.976"), 23.976) << name;
+        EXPECT_EQ(fw::parseNumber("23,976"), 23.976) << name;
+        EXPECT_EQ(fw::parseNumber("+1.5e3"), 1500) << name;
+        EXPECT_TRUE(std::isinf(*fw::parseNumber("1e400"))) << name;
+        EXPECT_EQ(fw::numberOr0("59.99"), 59.99) << name;
+    }
+    std::setlocale(LC_ALL, saved.c_str());
 }
 
 TEST(Number, IntegerConversionsCheckTheirWidth) {

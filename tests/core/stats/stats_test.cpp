@@ -148,13 +148,15 @@ TEST_F(Stats, Rescaling) {
     // Half the size: the 2048 frame would fall to 1024 = Min (not below), 5120 -> 2560.
     r = rescaleStats(in, out, 9, a.summary);
     ASSERT_TRUE(r.ok);
-    auto b = AnalizeStats(out);
+    EXPECT_EQ(readFrame(out, 1)->frameSize, 5120);
     EXPECT_EQ(readFrame(out, 2)->frameSize, 2560);
     EXPECT_EQ(readFrame(out, 3)->frameSize, 1024);  // at Min: written unchanged, counted in u
     EXPECT_EQ(r.c, 0);
 
     // A quarter: 2048 -> 512 is below Min and raised to it.
     r = rescaleStats(in, out, 4.5, a.summary);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(readFrame(out, 1)->frameSize, 2560);
     EXPECT_EQ(r.c, 1);
     EXPECT_EQ(r.B, 512);
     EXPECT_EQ(readFrame(out, 4)->frameSize, 1024);
