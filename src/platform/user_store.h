@@ -1,5 +1,6 @@
 #pragma once
-// The per-user settings store (not settings.ini): application "Framewise".
+// The per-user settings store (not settings.ini): the main window's placement. A portable program
+// folder holds it as user-settings.conf; an installed program uses Qt's store for "Framewise".
 #include <string>
 
 namespace fw::platform {

@@ -22,9 +22,14 @@ TempHome::TempHome() {
     fs::copy(fs::path(sourceDir()) / "data", m_dir / "data", fs::copy_options::recursive);
     fs::create_directories(m_dir / "config");
     fs::create_directories(m_dir / "userdata");
-    ::setenv("FRAMEWISE_HOME", m_dir.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (m_dir / "userdata").c_str(), 1);
+    auto set = [&](const char* name, const fs::path& value) {
+        const char* old = std::getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name, value.c_str(), 1);
+    };
+    set("FRAMEWISE_HOME", m_dir);
+    set("XDG_CONFIG_HOME", m_dir / "config");
+    set("XDG_DATA_HOME", m_dir / "userdata");
     fw::initPaths();
     fw::ensureUserSettings();
     fw::loadPreferences();
@@ -33,6 +38,10 @@ TempHome::TempHome() {
 TempHome::~TempHome() {
     std::error_code ec;
     fs::remove_all(m_dir, ec);
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        if (it->second) ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        else ::unsetenv(it->first.c_str());
+    }
 }
 
 std::string readFile(const std::string& path) {

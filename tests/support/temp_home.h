@@ -2,7 +2,10 @@
 // Every test runs in a program folder of its own: copies of lang/ and data/, a fresh settings.ini,
 // and per-user folders under it, so no test touches the real user's files.
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fw::test {
 
@@ -19,6 +22,8 @@ public:
 
 private:
     std::filesystem::path m_dir;
+    // The variables the home sets, as they were before, put back when it goes.
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 std::string sourceDir();

@@ -77,20 +77,20 @@ std::optional<OpenOutcome> readLayout(const FileSource& src, PatchBase& base, La
     return std::nullopt;
 }
 
-bool writeAll(int fd, std::int64_t pos, const std::vector<std::uint8_t>& b) {
+bool writeAll(PatchIo& io, int fd, std::int64_t pos, const std::vector<std::uint8_t>& b) {
     std::size_t done = 0;
     while (done < b.size()) {
-        ssize_t n = ::pwrite(fd, b.data() + done, b.size() - done, static_cast<off_t>(pos + static_cast<std::int64_t>(done)));
+        ssize_t n = io.pwrite(fd, b.data() + done, b.size() - done, pos + static_cast<std::int64_t>(done));
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
 
-bool readAll(int fd, std::int64_t pos, std::vector<std::uint8_t>& b) {
+bool readAll(PatchIo& io, int fd, std::int64_t pos, std::vector<std::uint8_t>& b) {
     std::size_t done = 0;
     while (done < b.size()) {
-        ssize_t n = ::pread(fd, b.data() + done, b.size() - done, static_cast<off_t>(pos + static_cast<std::int64_t>(done)));
+        ssize_t n = io.pread(fd, b.data() + done, b.size() - done, pos + static_cast<std::int64_t>(done));
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
@@ -99,7 +99,18 @@ bool readAll(int fd, std::int64_t pos, std::vector<std::uint8_t>& b) {
 
 }  // namespace
 
+ssize_t PatchIo::pwrite(int fd, const void* data, std::size_t len, std::int64_t pos) {
+    return ::pwrite(fd, data, len, static_cast<off_t>(pos));
+}
+ssize_t PatchIo::pread(int fd, void* data, std::size_t len, std::int64_t pos) { return ::pread(fd, data, len, static_cast<off_t>(pos)); }
+int PatchIo::fsync(int fd) { return ::fsync(fd); }
+
 PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& writes) {
+    PatchIo io;
+    return applyPatch(base, writes, io);
+}
+
+PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& writes, PatchIo& io) {
     PatchOutcome out;
     auto fail = [&](int key) {
         out.messages.push_back(patchMessage(key));
@@ -118,13 +129,13 @@ PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& wr
     if (::fstat(fd, &st) != 0 || st.st_size != base.fileSize) return fail(2);
     for (const auto& e : base.layout) {
         std::vector<std::uint8_t> now(e.bytes.size());
-        if (!readAll(fd, e.pos, now) || now != e.bytes) return fail(2);
+        if (!readAll(io, fd, e.pos, now) || now != e.bytes) return fail(2);
     }
     for (const auto& w : writes) {
         std::vector<std::uint8_t> now(w.oldBytes.size());
         if (w.oldBytes.size() != w.newBytes.size() || w.pos < 0 || w.pos + std::int64_t(w.newBytes.size()) > base.fileSize)
             return fail(1);
-        if (!readAll(fd, w.pos, now) || now != w.oldBytes) return fail(2);
+        if (!readAll(io, fd, w.pos, now) || now != w.oldBytes) return fail(2);
     }
     bool changes = false;
     for (const auto& w : writes) changes = changes || w.oldBytes != w.newBytes;
@@ -134,16 +145,16 @@ PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& wr
     }
     bool good = true;
     for (const auto& w : writes)
-        if (w.oldBytes != w.newBytes) good = good && writeAll(fd, w.pos, w.newBytes);
-    good = good && ::fsync(fd) == 0;
+        if (w.oldBytes != w.newBytes) good = good && writeAll(io, fd, w.pos, w.newBytes);
+    good = good && io.fsync(fd) == 0;
     for (const auto& w : writes) {
         std::vector<std::uint8_t> back(w.newBytes.size());
-        good = good && readAll(fd, w.pos, back) && back == w.newBytes;
+        good = good && readAll(io, fd, w.pos, back) && back == w.newBytes;
     }
     if (!good) {
         // Put back what was there; the length never changed, so the file is as it was.
-        for (const auto& w : writes) writeAll(fd, w.pos, w.oldBytes);
-        ::fsync(fd);
+        for (const auto& w : writes) writeAll(io, fd, w.pos, w.oldBytes);
+        io.fsync(fd);
         return fail(6);
     }
     out.ok = true;

@@ -3,6 +3,8 @@
 // synchronizer. Each opens a file into a session that records the canonical layout it relies on
 // and the bytes it will replace; saving re-checks all of that on the file as it is now, writes
 // only the named bytes, keeps the length, flushes, and reads them back.
+#include <sys/types.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -39,9 +41,20 @@ struct PatchBase {
     std::vector<ExpectedBytes> layout;  // chunk ids of the canonical layout
 };
 
+// The file operations of an in-place patch. Tests give one that fails, to see the old bytes put
+// back; the program uses the system's.
+class PatchIo {
+public:
+    virtual ~PatchIo() = default;
+    virtual ssize_t pwrite(int fd, const void* data, std::size_t len, std::int64_t pos);
+    virtual ssize_t pread(int fd, void* data, std::size_t len, std::int64_t pos);
+    virtual int fsync(int fd);
+};
+
 // Writes `writes` into base.path when the layout, the size and every old byte are still as
-// recorded; restores the old bytes when the read-back differs.
+// recorded; restores the old bytes when a write, the flush or the read-back fails.
 PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& writes);
+PatchOutcome applyPatch(const PatchBase& base, const std::vector<PatchWrite>& writes, PatchIo& io);
 
 struct OpenOutcome {
     bool ok = false;

@@ -28,20 +28,26 @@ std::string executableFolder() {
     return exe.parent_path().string();
 }
 
-const AppPaths& initPaths() {
+const AppPaths& initPaths() { return initPathsFor(executableFolder()); }
+
+const AppPaths& initPathsFor(const std::string& exeFolder) {
     AppPaths p;
     std::error_code ec;
     const char* home = std::getenv("FRAMEWISE_HOME");
-    fs::path folder = (home && *home) ? fs::path(home) : fs::path(executableFolder());
+    fs::path folder = (home && *home) ? fs::path(home) : fs::path(exeFolder);
     p.programFolder = folder.string();
-    if ((home && *home) || (fs::is_directory(folder / "lang", ec) && writableDir(folder))) {
+    const bool hasLang = fs::is_directory(folder / "lang", ec);
+    if ((home && *home) || (hasLang && writableDir(folder))) {
         p.portable = true;
         p.settingsPath = (folder / "settings.ini").string();
         p.langDir = (folder / "lang").string();
         p.shippedDataDir = (folder / "data").string();
         p.userDataDir = folder.string();
     } else {
+        // Shipped files from <prefix>/share/framewise, or from the program folder itself when it
+        // holds them but may not be written.
         fs::path share = folder.parent_path() / "share" / "framewise";
+        if (!fs::is_directory(share / "lang", ec) && hasLang) share = folder;
         std::string userHome = envOr("HOME", "/tmp");
         fs::path config = fs::path(envOr("XDG_CONFIG_HOME", userHome + "/.config")) / "framewise";
         fs::path data = fs::path(envOr("XDG_DATA_HOME", userHome + "/.local/share")) / "framewise";

@@ -4,7 +4,9 @@
 // Portable layout: the executable's folder holds lang/ and can be written to (an unpacked copy, or
 // the build tree). Settings, data and the language files then all live in that folder.
 // Installed layout: shipped files in <prefix>/share/framewise, settings in
-// $XDG_CONFIG_HOME/framewise, data the user changes in $XDG_DATA_HOME/framewise.
+// $XDG_CONFIG_HOME/framewise, data the user changes in $XDG_DATA_HOME/framewise. A program folder
+// that holds lang/ but cannot be written (unpacked as root into /opt) ships its files from there
+// and keeps the user's in the XDG folders.
 // FRAMEWISE_HOME names a folder to use as the portable program folder (tests run in their own).
 #include <string>
 
@@ -22,6 +24,8 @@ struct AppPaths {
 // Works the layout out from the environment and the executable's location; call again after
 // changing FRAMEWISE_HOME (tests do). Creates the user folders when they are missing.
 const AppPaths& initPaths();
+// The same for an executable in exeFolder (tests lay out an installed prefix this way).
+const AppPaths& initPathsFor(const std::string& exeFolder);
 const AppPaths& paths();
 
 // The user's settings.ini is a copy of the shipped default; makes it when it does not exist yet.

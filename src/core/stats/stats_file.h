@@ -46,7 +46,8 @@ struct StatsRecord {
     Special special() const;
 };
 
-// (length - 4) / 68 rounded half to even: a tail of 34 bytes or more counts as a short frame.
+// (length - 4) / 68 rounded half to even: a tail of more than 34 bytes counts as a short frame, one
+// of exactly 34 only after an odd number of whole records.
 std::int64_t frameCount(std::int64_t fileLength);
 
 // Summary of one pass over every record.

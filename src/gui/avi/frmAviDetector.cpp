@@ -322,7 +322,8 @@ void frmAviDetector::cmdReport_Click() {
 
 void frmAviDetector::cmdSaveHeader_Click() {
     if (!m_result.ok || m_result.isOgm) return;
-    auto* w = new frmSaveHeader(qs(m_result.path), fw::avi::proposedHeaderSize(m_result));
+    // A child window of the inspector: it closes with it.
+    auto* w = new frmSaveHeader(qs(m_result.path), fw::avi::proposedHeaderSize(m_result), this);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->show();
 }

@@ -205,6 +205,10 @@ void frmMain::closeEvent(QCloseEvent* e) {
     for (auto it = m_openOrder.rbegin(); it != m_openOrder.rend(); ++it)
         if (*it) (*it)->close();
     m_openOrder.clear();
+    // Then every other window (a tool's own windows, information windows): the program ends with
+    // the main window, whatever else was open.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible()) w->close();
     if (!m_exiting && !isMinimized()) {
         const double twipsX = 1440.0 / logicalDpiX();
         const double twipsY = 1440.0 / logicalDpiY();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/avi/inspector.h"
 #include "core/avi/patchers.h"
@@ -286,6 +287,53 @@ TEST_F(Inspector, OddSizesArePaddedInInfoAndPreload) {
     EXPECT_EQ(inam->size, 5);
     EXPECT_EQ(r.fields[26].text, "250 ms - 0.25 sec");  // 4001 bytes at 16000 a second
     EXPECT_EQ(r.fields[32].text, "1000 ms - 1 sec");    // the chunk after the pad byte
+}
+
+TEST_F(Inspector, DamagedIndexes) {
+    // Each row: how the idx1 is damaged, what the reading says, and whether the figures stay.
+    AviSpec s = twoStreams();
+    const auto good = fw::fixtures::buildAvi(s);
+    const std::string text(good.begin(), good.end());
+    const std::size_t idx1 = text.rfind("idx1");
+    ASSERT_NE(idx1, std::string::npos);
+    struct Case {
+        const char* what;
+        std::function<std::vector<std::uint8_t>()> make;
+        const char* warning;
+        bool read;
+    };
+    auto sized = [&](std::uint32_t size) {
+        fw::fixtures::ByteWriter w;
+        w.bytes = good;
+        w.put32(idx1 + 4, size);
+        return w.bytes;
+    };
+    const std::uint32_t entries = static_cast<std::uint32_t>(good.size() - idx1 - 8) / 16;
+    const Case cases[] = {
+        {"runs past the end", [&] { return sized(entries * 16 + 16 * 1000); }, "The index is cut short by the end of the file.", true},
+        {"not a whole number of entries", [&] { return sized(entries * 16 - 5); }, "The index size is not a whole number of entries.", true},
+        {"missing while the flag is set",
+         [&] {
+             fw::fixtures::ByteWriter w;  // a complete file that ends with its movi list
+             w.bytes.assign(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(idx1));
+             w.put32(4, static_cast<std::uint32_t>(idx1 - 8));
+             return w.bytes;
+         },
+         "The index the header announces is missing.", false},
+    };
+    for (const auto& c : cases) {
+        auto r = inspect(c.make());
+        ASSERT_TRUE(r.ok) << c.what;
+        EXPECT_EQ(r.info.indexRead, c.read) << c.what;
+        if (*c.warning) {
+            EXPECT_NE(std::find(r.warnings.begin(), r.warnings.end(), c.warning), r.warnings.end()) << c.what;
+        }
+        if (c.read) {
+            EXPECT_GE(r.info.keyFrames, 2) << c.what;
+        } else {
+            EXPECT_EQ(r.fields[62].text, "N/D") << c.what;
+        }
+    }
 }
 
 TEST_F(Inspector, WhatFfmpegWritesThatOlderToolsDidNot) {

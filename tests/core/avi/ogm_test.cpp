@@ -87,6 +87,19 @@ TEST_F(Ogm, PagesWithSeveralPacketsAndNativeVorbis) {
     EXPECT_EQ(r.tags[0], "Audio/");  // the first comment header in the file ends the walk
 }
 
+TEST_F(Ogm, ThePageAfterAHeaderOfSeveralSegments) {
+    // A 300-byte video header (lacing 255, 45): the next page starts 27 + 2 + 300 bytes on.
+    fw::fixtures::OgmVideo v;
+    v.padTo = 300;
+    auto r = read(OgmBuilder().video(v).audio({}).comments({"TITLE=x"}).bytes());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fields[5].text, "25 fps");
+    ASSERT_EQ(r.audio.size(), 1u);
+    EXPECT_EQ(r.audio[0].formatTag, 85);
+    EXPECT_EQ(r.tags[0], "x/");
+    for (const auto& w : r.warnings) EXPECT_EQ(w.find("OggS"), std::string::npos) << w;
+}
+
 TEST_F(Ogm, CommentsCannotDriveTheTerminal) {
     // Escape sequences and bells become blanks; a NUL ends the text, as in AVI tags.
     auto r = read(OgmBuilder().video({}).comments({"TITLE=A\x1b[31mRED\x07" "B", std::string("GENRE=a\0b", 9)}).bytes());

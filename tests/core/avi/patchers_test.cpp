@@ -51,12 +51,15 @@ TEST_F(Patchers, FourccWritesBothPositionsAndNothingElse) {
     ASSERT_TRUE(o.ok);
     EXPECT_TRUE(o.modified);
     const std::string after = fw::test::readFile(p);
-    auto expected = range(f.handlerPos, 4);
-    auto second = range(f.formatPos + 24, 4);
+    // Pinned by the layout, not taken from the session: the first strl at 88, its strh data at
+    // 108 with fccHandler at 112, its strf at 164 with biCompression at 188.
+    EXPECT_EQ(f.handlerPos, 112);
+    auto expected = range(112, 4);
+    auto second = range(188, 4);
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(diff(before, after), expected);
-    EXPECT_EQ(after.substr(static_cast<std::size_t>(f.handlerPos), 4), "XVID");
-    EXPECT_EQ(after.substr(static_cast<std::size_t>(f.formatPos + 24), 4), "XVID");
+    EXPECT_EQ(after.substr(112, 4), "XVID");
+    EXPECT_EQ(after.substr(188, 4), "XVID");
 
     // The MS MPEG-4 presets are written in lower case.
     EXPECT_EQ(fourccPresetCode("MP43"), "mp43");
@@ -65,7 +68,7 @@ TEST_F(Patchers, FourccWritesBothPositionsAndNothingElse) {
     EXPECT_FALSE(fourccPresetCode("H264"));
     ASSERT_TRUE(openFourcc(p, f).ok);
     ASSERT_TRUE(saveFourcc(f, "mp43").ok);
-    EXPECT_EQ(fw::test::readFile(p).substr(static_cast<std::size_t>(f.formatPos + 24), 4), "mp43");
+    EXPECT_EQ(fw::test::readFile(p).substr(188, 4), "mp43");
 
     // A code the database does not know: the handler alone, the code as the name.
     AviSpec unknown;
@@ -83,7 +86,9 @@ TEST_F(Patchers, FrameRateWorkedCases) {
         std::uint32_t newScale;
         bool modified;
     };
-    const Case cases[] = {{25000, 1000, 23.976, 1043, true}, {30000, 1001, 25.0, 1200, true}, {25, 1, 24.0, 1, false}};
+    // 60 / 24 = 2.5: halves go to even, so 2 (24 fps becomes 30).
+    const Case cases[] = {{25000, 1000, 23.976, 1043, true}, {30000, 1001, 25.0, 1200, true}, {25, 1, 24.0, 1, false},
+                          {60, 1, 24.0, 2, true}};
     for (const auto& c : cases) {
         AviSpec s;
         s.rate = c.rate;
@@ -307,6 +312,45 @@ TEST_F(Patchers, HostileFilesAreRefusedWithNothingWritten) {
         ASSERT_FALSE(o.messages.empty()) << c.name;
         EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviPatchMsgBox", c.key})) << c.name;
         EXPECT_EQ(fw::test::readFile(p), before) << c.name;
+    }
+}
+
+TEST_F(Patchers, AFailingWriteOrReadBackPutsTheOldBytesBack) {
+    // A file system that fails at one step of the patch: the old bytes are written back and the
+    // file ends as it began.
+    struct Faulty : PatchIo {
+        enum class Step { SecondWrite, Flush, ReadBack } step;
+        int writes = 0, reads = 0;
+        bool wrote = false;
+        explicit Faulty(Step s) : step(s) {}
+        ssize_t pwrite(int fd, const void* d, std::size_t n, std::int64_t pos) override {
+            wrote = true;
+            if (step == Step::SecondWrite && ++writes == 2) return -1;
+            return PatchIo::pwrite(fd, d, n, pos);
+        }
+        ssize_t pread(int fd, void* d, std::size_t n, std::int64_t pos) override {
+            ssize_t r = PatchIo::pread(fd, d, n, pos);
+            // The read-back comes after the writes: one flipped bit there.
+            if (step == Step::ReadBack && wrote && ++reads == 1 && r > 0) static_cast<std::uint8_t*>(d)[0] ^= 1;
+            return r;
+        }
+        int fsync(int fd) override { return step == Step::Flush && wrote ? -1 : PatchIo::fsync(fd); }
+    };
+    for (auto step : {Faulty::Step::SecondWrite, Faulty::Step::Flush, Faulty::Step::ReadBack}) {
+        AviSpec s;
+        s.handler = "divx";
+        s.compression = "DIVX";
+        std::string p = write(s);
+        const std::string before = fw::test::readFile(p);
+        FourccSession f;
+        ASSERT_TRUE(openFourcc(p, f).ok);
+        Faulty io(step);
+        auto o = applyPatch(f.base, {{112, {'d', 'i', 'v', 'x'}, {'X', 'V', 'I', 'D'}}, {188, {'D', 'I', 'V', 'X'}, {'X', 'V', 'I', 'D'}}}, io);
+        EXPECT_FALSE(o.ok) << static_cast<int>(step);
+        EXPECT_FALSE(o.modified);
+        ASSERT_EQ(o.messages.size(), 1u);
+        EXPECT_EQ(o.messages[0].text, (fw::LangKey{"AviPatchMsgBox", 6}));
+        EXPECT_EQ(fw::test::readFile(p), before) << static_cast<int>(step);
     }
 }
 

@@ -53,7 +53,11 @@ TEST_F(Stats, SummaryOfAKnownFile) {
 }
 
 TEST_F(Stats, FrameCountVersionAndEdgeFiles) {
-    const std::pair<std::int64_t, std::int64_t> counts[] = {{4, 0}, {4 + 68 * 5, 5}, {4 + 68 * 5 + 33, 5}, {4 + 68 * 5 + 34, 6}, {4 + 68 * 5 + 35, 6}};
+    // (length - 4) / 68, halves to even: a tail of exactly half a record is a frame after an odd
+    // count (5.5 -> 6) and nothing after an even one (4.5 -> 4).
+    const std::pair<std::int64_t, std::int64_t> counts[] = {{4, 0},          {4 + 68 * 5, 5},      {4 + 68 * 5 + 33, 5},
+                                                            {4 + 68 * 5 + 34, 6}, {4 + 68 * 5 + 35, 6}, {4 + 68 * 4 + 34, 4},
+                                                            {4 + 68 * 4 + 35, 5}};
     for (auto [len, m] : counts) EXPECT_EQ(frameCount(len), m) << len;
 
     auto wrong = AnalizeStats(write({statsFrame(100)}, "v.stats", -19));
