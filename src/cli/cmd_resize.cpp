@@ -29,7 +29,10 @@ int runResize(const Argv& argv) {
     if (auto s = a.get("source")) {
         if (!splitPair(*s, "x", in.Text1[0], in.Text1[1])) return fail("--source takes WIDTHxHEIGHT, e.g. 720x576", 2);
     }
-    if (!fw::resize::ResizeCalc::pairUsable(in.Text1)) return fail("the source size must be two numbers above 0", 2);
+    using fw::resize::ResizeCalc;
+    // The window's guards: sizes and ratio parts are whole numbers from 1 to 32767.
+    const Message badSize = Message::lang("ResizerMsgBox", 1);
+    if (!ResizeCalc::pairUsable(in.Text1)) return failWith(badSize);
     calc.open();  // the aspect ratio to keep comes from the source, as when the window opens
 
     const bool keepAr = !a.has("no-ar");
@@ -37,9 +40,11 @@ int runResize(const Argv& argv) {
     if (auto k = a.get("keep-ar")) {
         if (!keepAr) return fail("--keep-ar and --no-ar exclude each other", 2);
         if (!splitPair(*k, ":", in.Text4[0], in.Text4[1])) return fail("--keep-ar takes AW:AH, e.g. 16:9", 2);
+        if (!ResizeCalc::pairUsable(in.Text4)) return failWith(Message::lang("ResizerMsgBox", 2));
     }
     if (auto m = a.get("mod")) {
         if (!splitPair(*m, "x", in.Text5[0], in.Text5[1])) return fail("--mod takes MWxMH, e.g. 16x16", 2);
+        if (!ResizeCalc::pairUsable(in.Text5)) return failWith(Message::lang("ResizerMsgBox", 3));
         in.Check1[1] = true;
     }
 
@@ -48,10 +53,12 @@ int runResize(const Argv& argv) {
     if (masters != 1 && !pixelPair)
         return fail("give one of --width, --height, --width-percent, --height-percent (both --width and --height "
                     "with --no-ar)", 2);
+    bool badValue = false;
     auto number = [&](const char* opt, std::string& into) {
         auto v = a.get(opt);
         if (!v) return true;
         if (!isNumeric(*v)) return false;
+        if (!ResizeCalc::usableValue(*v)) badValue = true;
         into = trim(*v);
         return true;
     };
@@ -60,6 +67,7 @@ int runResize(const Argv& argv) {
     if (!number("width", in.Text2[0]) || !number("height", in.Text2[1]) || !number("width-percent", in.Text3[0]) ||
         !number("height-percent", in.Text3[1]))
         return failWith(checkNumericMessage());
+    if (badValue) return failWith(badSize);
     calc.calculate();
 
     auto f = calc.figures();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_support.h"
+#include "core/common/lang.h"
 #include "support/temp_home.h"
 #include "support/tools.h"
 
@@ -67,6 +68,19 @@ TEST(CliResize, Refusals) {
         {"resize", "--width", "640", "--keep-ar", "16/9"},
     };
     for (const auto& c : cases) EXPECT_NE(runCli(c).exitCode, 0) << c.back();
+    // Values judged by what they are, with the window's messages, and no figures printed.
+    const std::pair<std::vector<std::string>, int> guarded[] = {
+        {{"resize", "--width", "0"}, 1},         {{"resize", "--width", "-640"}, 1},
+        {{"resize", "--width", "1e12"}, 1},      {{"resize", "--source", "720x00"}, 1},
+        {{"resize", "--source", "720x0.4"}, 1},  {{"resize", "--width", "640", "--keep-ar", "0:0"}, 2},
+        {{"resize", "--no-ar", "--width", "640", "--height", "270", "--mod", "0x16"}, 3},
+    };
+    for (const auto& [args, key] : guarded) {
+        auto r = runCli(args);
+        EXPECT_EQ(r.exitCode, 1) << args.back();
+        EXPECT_EQ(r.out, "") << args.back();
+        EXPECT_TRUE(has(r.err, fw::LangText("ResizerMsgBox", key))) << r.err;
+    }
 }
 
 }  // namespace

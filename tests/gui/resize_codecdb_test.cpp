@@ -40,6 +40,18 @@ private slots:
         QVERIFY(child<QRadioButton>(w, "Option1_1")->isChecked());
         QVERIFY(!child<QLineEdit>(w, "Text2_0")->isEnabled());
         QVERIFY(!child<QPushButton>(w, "cmdImport_1")->isEnabled());
+        // A height that is no height ("00", "0.4"): no figures, none left from before, no Infinity.
+        for (const char* h : {"00", "0.4"}) {
+            child<QLineEdit>(w, "Text1_1")->setText(QString::fromLatin1(h));
+            for (int k = 0; k < 5; ++k) {
+                const QString text = child<QLabel>(w, QString("Label1_%1").arg(k).toLatin1())->text();
+                QVERIFY2(!text.contains(QStringLiteral("Infinity")) && !text.contains(QStringLiteral("1.25")), qPrintable(text));
+            }
+        }
+        // Out of any frame's range: said, and the field emptied.
+        child<QLineEdit>(w, "Text2_0")->setText(QStringLiteral("-640"));
+        QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("ResizerMsgBox", 1));
+        QCOMPARE(child<QLineEdit>(w, "Text2_0")->text(), QString());
     }
 
     void roundingAndTheHandOverToTheCalculator() {

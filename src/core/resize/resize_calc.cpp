@@ -32,12 +32,24 @@ std::int32_t MCD(std::int32_t a, std::int32_t b) {
     return 0;
 }
 
+std::optional<std::int32_t> ResizeCalc::usableValue(std::string_view text) {
+    auto v = parseNumber(text);
+    if (!v) return std::nullopt;
+    auto i = toInt32(*v);
+    if (!i || *i < 1 || *i > 32767) return std::nullopt;
+    return i;
+}
+
 bool ResizeCalc::pairUsable(const std::array<std::string, 2>& pair) {
-    for (const auto& t : pair) {
-        if (t.empty() || !isNumeric(t)) return false;
-        if (trim(t) == "0") return false;
-    }
-    return true;
+    return usableValue(pair[0]) && usableValue(pair[1]);
+}
+
+void ResizeCalc::clearResults() {
+    Label1[0] = LangText("Resizer", 11);
+    Label1[1] = LangText("Resizer", 12);
+    Label1[2] = LangText("Resizer", 13);
+    Label1[3] = LangText("Resizer", 14);
+    Label1[4].clear();
 }
 
 void ResizeCalc::refreshInputRatio() {

@@ -59,8 +59,13 @@ public:
 
     // Opening the window: the A/R from the source's divisor, percentages, every label.
     void open();
-    // True when both fields of a pair hold numbers, neither empty nor "0".
+    // A field's value as the arithmetic takes it, when it can be a size or a ratio part: a number
+    // whose integer lies in 1 to 32767. "00", "0.4" and "-640" are no sizes, whatever their text.
+    static std::optional<std::int32_t> usableValue(std::string_view text);
+    // True when both fields of a pair hold usable values.
     static bool pairUsable(const std::array<std::string, 2>& pair);
+    // The result labels without figures, while a pair holds no usable value: nothing stale stays.
+    void clearResults();
     void refreshInputRatio();
     void ratioFromSource();  // Text4 = source / MCD
     void calculate();

@@ -255,8 +255,7 @@ void frmResize::onSourceChanged() {
         writeControls();
         return;
     }
-    for (auto* t : Text1)
-        if (!t->text().isEmpty() && !fw::isNumeric(ss(t->text()))) CheckNumeric(t);
+    guardPair(Text1);
 }
 
 void frmResize::onTargetChanged(bool percent) {
@@ -268,8 +267,26 @@ void frmResize::onTargetChanged(bool percent) {
         writeControls();
         return;
     }
-    for (auto* t : percent ? Text3 : Text2)
-        if (!t->text().isEmpty() && !fw::isNumeric(ss(t->text()))) CheckNumeric(t);
+    guardPair(percent ? Text3 : Text2);
+}
+
+void frmResize::guardPair(const std::array<QLineEdit*, 2>& pair) {
+    for (auto* t : pair) {
+        const std::string text = ss(t->text());
+        if (text.empty()) continue;
+        if (!fw::isNumeric(text)) {
+            CheckNumeric(t);
+        } else if (auto v = fw::parseNumber(text); v && (*v < 0 || *v > 32767.5)) {
+            // Out of any frame's range: said, and the field emptied.
+            MsgBox::show(this, fw::Message::lang("ResizerMsgBox", 1, fw::Icon::Exclamation), windowTitle());
+            t->clear();
+        }
+    }
+    // "0", "00" or "0.4" while typing: no figures from them, and none stale from before.
+    m_calc.clearResults();
+    m_updating = true;
+    for (std::size_t i = 0; i < 5; ++i) Label1[i]->setText(qs(m_calc.Label1[i]));
+    m_updating = false;
 }
 
 void frmResize::onModeChanged() {

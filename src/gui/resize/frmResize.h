@@ -32,6 +32,9 @@ private:
     void writeControls();
     void onSourceChanged();
     void onTargetChanged(bool percent);
+    // A pair that cannot be computed: a message for what is no number or out of range, and the
+    // result labels emptied of figures.
+    void guardPair(const std::array<QLineEdit*, 2>& pair);
     void onModeChanged();
     void onCheckToggled();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/common/lang.h"
 #include "core/resize/resize_calc.h"
 #include "support/temp_home.h"
 
@@ -91,6 +92,23 @@ TEST(Resize, PresetsAndStandards) {
     EXPECT_FALSE(ResizeCalc::pairUsable({"720", "0"}));
     EXPECT_FALSE(ResizeCalc::pairUsable({"", "5"}));
     EXPECT_TRUE(ResizeCalc::pairUsable({"720", "480"}));
+}
+
+TEST(Resize, ValuesAreJudgedByWhatTheyAre) {
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"720", 720}, {" 576 ", 576}, {"0", std::nullopt}, {"00", std::nullopt}, {"0.0", std::nullopt},
+        {"0.4", std::nullopt}, {"0.6", 1}, {"-640", std::nullopt}, {"1e12", std::nullopt}, {"32767", 32767},
+        {"32768", std::nullopt}, {"", std::nullopt}, {"abc", std::nullopt}, {"7,5", 8},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ResizeCalc::usableValue(text), value) << text;
+    EXPECT_FALSE(ResizeCalc::pairUsable({"720", "00"}));
+    // No figure from an unusable pair: the labels keep their captions only.
+    fw::test::TempHome home;
+    ResizeCalc c;
+    c.open();
+    c.clearResults();
+    for (const auto& l : c.Label1) EXPECT_EQ(l.find("Infinity"), std::string::npos);
+    EXPECT_EQ(c.Label1[0], fw::LangText("Resizer", 11));
 }
 
 TEST(Resize, InfoDisplayMode) {
