@@ -77,19 +77,24 @@ void setDecoderField(InspectorResult& r, const std::string& fourcc) {
 namespace {
 
 // Bytes of a further stream worked out from its headers, for a file without a readable index.
+// Header figures are 32-bit fields a damaged file can fill with anything: products are taken in
+// floating point and held to what a file could possibly hold.
+std::int64_t boundedBytes(double bytes) { return std::max<std::int64_t>(toInt64Saturated(bytes), 0); }
+
+// Bytes of a further stream worked out from its headers, for a file without a readable index.
 std::int64_t headerStreamBytes(const StreamHeader& sh, const WaveFormat& sf) {
+    const double length = std::uint32_t(sh.dwLength);
     // A sample size counts dwLength in samples of that many bytes (1 for byte-counted MP3;
     // the block align for PCM, which ffmpeg and mencoder count in blocks).
-    if (sh.dwSampleSize != 0) return std::int64_t(std::uint32_t(sh.dwLength)) * std::uint32_t(sh.dwSampleSize);
+    if (sh.dwSampleSize != 0) return boundedBytes(length * std::uint32_t(sh.dwSampleSize));
     // Variable-bitrate MPEG audio: frames times the frame size of the layer-3 extension. ffmpeg
     // writes the samples per frame there (1152 or 576, equal to the block align), not bytes.
     const bool samplesNotBytes = sf.nBlockSize == sf.nBlockAlign && (sf.nBlockSize == 1152 || sf.nBlockSize == 576);
-    if (sf.wFormatTag == 0x55 && sf.nBlockSize > 0 && !samplesNotBytes)
-        return std::int64_t(sf.nBlockSize) * std::uint32_t(sh.dwLength);
+    if (sf.wFormatTag == 0x55 && sf.nBlockSize > 0 && !samplesNotBytes) return boundedBytes(double(sf.nBlockSize) * length);
     // Otherwise the running time the header gives, at the average rate.
     if (sh.dwRate <= 0 || sf.nAvgBytesPerSec <= 0) return 0;
-    const double seconds = double(std::uint32_t(sh.dwLength)) * std::uint32_t(sh.dwScale) / double(sh.dwRate);
-    return static_cast<std::int64_t>(roundHalfEven(seconds * sf.nAvgBytesPerSec, 0));
+    const double seconds = length * std::uint32_t(sh.dwScale) / double(sh.dwRate);
+    return boundedBytes(seconds * sf.nAvgBytesPerSec);
 }
 
 }  // namespace

@@ -371,7 +371,7 @@ InspectorResult inspectOgm(const std::string& path, Progress progress) {
             r.info.avih.dwWidth = width;
             r.info.avih.dwHeight = height;
             if (timeUnit != 0) {
-                r.oggFrames = static_cast<std::int64_t>(roundHalfEven(10000000.0 / timeUnit * duration, 0));
+                r.oggFrames = toInt64Saturated(10000000.0 / timeUnit * duration);
                 r.fields[10].text = std::to_string(r.oggFrames);
                 const double uspf = roundHalfEven(timeUnit / 10.0, 0);
                 r.fields[12].text = formatDurationText(uspf > 0 ? r.oggFrames / (1000000.0 / uspf) : 0);
@@ -395,7 +395,7 @@ InspectorResult inspectOgm(const std::string& path, Progress progress) {
                 a.channels = static_cast<std::int16_t>(*rd.u16leAt(45));
                 const double avg = static_cast<std::int32_t>(*rd.u32leAt(49));
                 a.kbps = roundHalfEven(avg / 1000 * 8, 0);
-                a.sizeBytes = static_cast<std::int64_t>(avg * duration);
+                a.sizeBytes = toInt64Saturated(avg * duration);
                 a.sizeMB = roundHalfEven(avg * duration / 1048576, 2);
                 a.sizeSource = "header";
                 r.fields[24 + b].text = std::to_string(a.sampleRate);
@@ -417,7 +417,7 @@ InspectorResult inspectOgm(const std::string& path, Progress progress) {
                 a.sampleRate = static_cast<int>(*rd.u32leAt(12));
                 const double nominal = static_cast<std::int32_t>(*rd.u32leAt(20));
                 a.kbps = roundHalfEven(nominal / 1000, 0);
-                a.sizeBytes = static_cast<std::int64_t>(nominal / 8 * duration);
+                a.sizeBytes = toInt64Saturated(nominal / 8 * duration);
                 a.sizeMB = roundHalfEven(nominal / 8 * duration / 1048576, 2);
                 a.sizeSource = "header";
                 r.fields[21 + b].text = a.codec;

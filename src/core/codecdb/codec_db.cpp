@@ -1,12 +1,16 @@
 #include "core/codecdb/codec_db.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
+#include <tuple>
 
 #include "core/common/paths.h"
 #include "core/common/text.h"
@@ -136,12 +140,33 @@ void mergeSeed(const std::string& path, const std::string& script) {
 
 }  // namespace
 
+// The database files already checked against the seed in this process, as they were then: a
+// lookup opens the database each time, and the check need not run again until the file changes.
+bool checkedAlready(const std::string& path, const std::string& seedSqlPath, bool remember) {
+    static std::mutex m;
+    static std::map<std::string, std::tuple<dev_t, ino_t, std::int64_t, std::int64_t>> checked;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    const auto key = std::make_tuple(st.st_dev, st.st_ino, std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                                     std::int64_t(st.st_size));
+    std::lock_guard<std::mutex> lock(m);
+    const std::string id = path + '\n' + seedSqlPath;
+    if (remember) {
+        checked[id] = key;
+        return true;
+    }
+    auto it = checked.find(id);
+    return it != checked.end() && it->second == key;
+}
+
 bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
+    if (checkedAlready(path, seedSqlPath, false)) return true;
     const std::string seed = readSeed(seedSqlPath);
     if (fs::exists(path, ec)) {
         if (!seed.empty()) mergeSeed(path, seed);
+        checkedAlready(path, seedSqlPath, true);
         return true;
     }
     // Built under a temporary name and renamed, so a half-made database is never taken for done.

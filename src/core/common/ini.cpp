@@ -4,8 +4,13 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <sstream>
 
 #include "core/common/atomic_file.h"
@@ -63,11 +68,58 @@ std::string readIniData(std::string_view data, const std::string& section, const
     return finishValue(ini.GetValue(section.c_str(), key.c_str(), nullptr), defaultValue);
 }
 
+namespace {
+
+// Parsed files kept between reads: a window's load looks up dozens of texts, a batch inspection
+// hundreds, and parsing the language file for each cost more than the work itself. A file is
+// parsed again as soon as it is another file (inode), or was changed (time, size): an edit to
+// the language file is seen at the next lookup, as it always was.
+struct CachedIni {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::int64_t mtimeNs = 0;
+    std::int64_t size = -1;
+    std::shared_ptr<CSimpleIniA> ini;
+};
+
+std::mutex& cacheMutex() {
+    static std::mutex m;
+    return m;
+}
+std::map<std::string, CachedIni>& cache() {
+    static std::map<std::string, CachedIni> c;
+    return c;
+}
+
+std::shared_ptr<CSimpleIniA> parsed(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    const std::int64_t mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex());
+        auto it = cache().find(path);
+        if (it != cache().end() && it->second.dev == st.st_dev && it->second.ino == st.st_ino &&
+            it->second.mtimeNs == mtimeNs && it->second.size == st.st_size)
+            return it->second.ini;
+    }
+    auto ini = std::make_shared<CSimpleIniA>(true, false, false);
+    if (!loadFile(*ini, path)) return nullptr;
+    std::lock_guard<std::mutex> lock(cacheMutex());
+    // A handful of files are ever read (settings, one or two language files); the map stays small.
+    if (cache().size() > 16) cache().clear();
+    cache()[path] = {st.st_dev, st.st_ino, mtimeNs, st.st_size, ini};
+    return ini;
+}
+
+}  // namespace
+
 std::string ReadIni(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& defaultValue) {
-    CSimpleIniA ini(true, false, false);
-    if (!loadFile(ini, path)) return cutToChars(defaultValue, kIniValueMax);
-    return finishValue(ini.GetValue(section.c_str(), key.c_str(), nullptr), defaultValue);
+    auto ini = parsed(path);
+    if (!ini) return cutToChars(defaultValue, kIniValueMax);
+    // SimpleIni's reads do not change the object; the lock covers other threads' reads all the same.
+    std::lock_guard<std::mutex> lock(cacheMutex());
+    return finishValue(ini->GetValue(section.c_str(), key.c_str(), nullptr), defaultValue);
 }
 
 bool WriteIniValues(const std::string& path, const std::string& section,

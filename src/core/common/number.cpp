@@ -171,4 +171,12 @@ std::optional<std::int32_t> toInt32(double x) {
     return static_cast<std::int32_t>(r);
 }
 
+std::int64_t toInt64Saturated(double x) {
+    constexpr double kLimit = 4.0e18;
+    if (std::isnan(x)) return 0;
+    if (x >= kLimit) return static_cast<std::int64_t>(kLimit);
+    if (x <= -kLimit) return -static_cast<std::int64_t>(kLimit);
+    return static_cast<std::int64_t>(roundHalfEven(x, 0));
+}
+
 }  // namespace fw

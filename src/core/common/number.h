@@ -28,5 +28,8 @@ std::string formatPattern(double x, std::string_view pattern);
 // against the target width. Nothing when out of range or not finite.
 std::optional<std::int16_t> toInt16(double x);
 std::optional<std::int32_t> toInt32(double x);
+// A count or size worked out in floating point from fields a damaged file may fill with anything:
+// rounded half to even and held within +-4e18; NaN gives 0.
+std::int64_t toInt64Saturated(double x);
 
 }  // namespace fw

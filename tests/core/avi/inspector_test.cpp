@@ -91,6 +91,9 @@ TEST_F(Inspector, StreamSizesFromTheIndexOrElseTheHeaders) {
         {"VBR MP3 with its frame size", 1152, 44100, 1000, 0, 0x55, 1, 418, 16000, 418000},
         {"VBR MP3 with samples for a frame size (ffmpeg)", 1152, 48000, 1000, 0, 0x55, 1152, 1152, 16000, 384000},
         {"AC-3 (ffmpeg, no extension fields)", 1536, 48000, 125, 0, 0x2000, 1536, 0, 24000, 96000},
+        // Damaged headers: products beyond any file are held at 4e18 bytes (found by fuzzing).
+        {"all bits set", 1, 16000, 0xFFFFFFFF, 0xFFFFFFFF, 0x55, 1, 0, 16000, 4000000000000000000},
+        {"a running time of centuries", 0xFFFFFFFF, 1, 0xFFFFFFFF, 0, 0x2000, 1, 0, 0x7FFFFFFF, 4000000000000000000},
     };
     for (const auto& c : cases) {
         AviSpec s;
