@@ -20,6 +20,8 @@ int runSplit(const Argv& args);
 int runJoin(const Argv& args);
 int runIfo(const Argv& args);
 int runChapters(const Argv& args);
+int runImport(const Argv& args);
+int runInverse(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

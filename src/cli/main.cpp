@@ -26,6 +26,11 @@ void printHelp() {
         "            [--audio-kbps N | --audio-file PATH]  [--codec NAME]  [--vbr]\n"
         "            [--interleave N [--interleave-ms]]  [--profile divx3|divx3fm|divx4|divx5]\n"
         "            [--frame-overhead]  [--resolution WxH]  [--json]\n"
+        "  import    running time, frame rate or frame size from an INFO file, a DVD2Avi project or\n"
+        "            a first-pass stats file\n"
+        "            FILE [--as info|d2v|stats] [--json]\n"
+        "  inverse   the largest standard audio bitrate that still fits beside an encoded AVI\n"
+        "            FILE [--cd74 N] [--size74 MB] [--cd80 N] [--size80 MB] [--overburn] [--json]\n"
         "  codecs    the codec databases\n"
         "            fourcc CODE | audio TAG | list fourcc|audio  [--json]\n"
         "  resize    a frame size that keeps the aspect ratio\n"
@@ -109,6 +114,8 @@ int main(int argc, char** argv) {
     if (cmd == "join") return fw::cli::runJoin(rest);
     if (cmd == "ifo") return fw::cli::runIfo(rest);
     if (cmd == "chapters") return fw::cli::runChapters(rest);
+    if (cmd == "import") return fw::cli::runImport(rest);
+    if (cmd == "inverse") return fw::cli::runInverse(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

@@ -28,10 +28,6 @@ struct Walk {
 // the header announces it. Nothing is read from a truncated file. True when an index was read.
 bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress);
 
-// The walk and, when asked, the index of a file, without the analysis: what the header patchers
-// need to check a file against its own index. Nothing when the file is not an AVI.
-std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
-
 // Codec names from the codec database: the video FourCC's row, or the code itself.
 // Seconds of a stream by its header: dwLength units of dwScale / dwRate seconds, however the writer
 // counted (bytes, blocks, frames).

@@ -147,6 +147,9 @@ extern const std::array<const char*, 6> kFlagNames;
 // Walks an AVI file and analyses it; `roundBitrate` is the window's rounding check box.
 InspectorResult inspectAvi(const std::string& path, Progress progress = {}, bool roundBitrate = true);
 InspectorResult inspectOgm(const std::string& path, Progress progress = {});
+// The walk and, when asked, the index of a file, without the analysis: what the header patchers
+// and the inverse calculator need. Nothing when the file is not an AVI.
+std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
 // Dropped or named files: names holding "ogm" or "ogg" (any case) go to the OGM reader.
 bool looksLikeOgm(const std::string& path);
 InspectorResult inspect(const std::string& path, Progress progress = {}, bool roundBitrate = true);

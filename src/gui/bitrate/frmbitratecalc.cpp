@@ -10,14 +10,19 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "core/bitrate/source_import.h"
 #include "core/common/lang.h"
 #include "core/common/text.h"
+#include "gui/dvd/dvd_windows.h"
+#include "gui/resize/frmResize.h"
 #include "gui/shell/main_window.h"
+#include "gui/ui/background.h"
 #include "gui/ui/file_dialog.h"
 #include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
@@ -213,9 +218,14 @@ void frmbitratecalc::buildUi() {
                  QStringLiteral("esci"));
     buttons->addWidget(calcola);
     for (auto* b : cmdImport) buttons->addWidget(b);
+    m_progress = named(new QProgressBar(this), QStringLiteral("ProgressImport"));
+    m_progress->setVisible(false);
+    m_progress->setMaximumWidth(160);
+    buttons->addWidget(m_progress);
     buttons->addStretch(1);
     buttons->addWidget(esci);
     root->addLayout(buttons, 3, 0, 1, 2);
+    m_runner = new BackgroundRunner(this, m_progress);
 
     // Handlers.
     for (int i = 0; i < 3; ++i)
@@ -235,6 +245,9 @@ void frmbitratecalc::buildUi() {
     });
     connect(codecaudio, &QComboBox::activated, this, [this] { onCodecChosen(); });
     connect(calcola, &QPushButton::clicked, this, &frmbitratecalc::calcola_Click);
+    connect(cmdImport[0], &QPushButton::clicked, this, &frmbitratecalc::cmdImport0_Click);
+    connect(cmdImport[1], &QPushButton::clicked, this, &frmbitratecalc::cmdImport1_Click);
+    connect(cmdImport[2], &QPushButton::clicked, this, &frmbitratecalc::cmdImport2_Click);
     connect(esci, &QPushButton::clicked, this, &frmbitratecalc::esci_Click);
 }
 
@@ -265,8 +278,8 @@ void frmbitratecalc::FormLoad() {
     cmdImport[0]->setToolTip(lang("BitcalcTooltips", 10));
     Text1[8]->setToolTip(lang("BitcalcTooltips", 11));
     esci->setToolTip(lang("General", 2));
-    // The imports and the hand-overs come with the tools they talk to.
-    for (auto* b : cmdImport) b->setEnabled(false);
+    // The INFO hand-over waits for an INFO import.
+    cmdImport[1]->setEnabled(false);
 }
 
 void frmbitratecalc::setChecked(QRadioButton* a, QRadioButton* b, bool aOn, bool bOn) {
@@ -452,6 +465,95 @@ void frmbitratecalc::esci_Click() {
     readControls();
     fw::bitrate::saveBitcalcSettings(fw::globals().SettingsPath, m_calc, ss(Text1[7]->text()));
     close();
+}
+
+bool frmbitratecalc::importBusy() const { return m_runner->busy(); }
+
+void frmbitratecalc::cmdImport0_Click() {
+    if (m_runner->busy()) return;
+    auto r = OpenFileDialog(this,
+                            {{QStringLiteral("INFO file (*.txt)"), QStringLiteral("*.txt")},
+                             {QStringLiteral("DVD2Avi (*.d2v)"), QStringLiteral("*.d2v")},
+                             {QStringLiteral("XviD 1st pass (*.stats)"), QStringLiteral("*.stats")}},
+                            lang("FileSplitter", 1322));
+    if (r.cancelled()) return;
+    // The filter chosen in the dialog names the reader.
+    const auto kind = r.filterIndex == 2 ? fw::bitrate::ImportKind::D2v
+                      : r.filterIndex == 3 ? fw::bitrate::ImportKind::Stats
+                                           : fw::bitrate::ImportKind::Info;
+    importFile(r.path, kind);
+}
+
+void frmbitratecalc::importFile(const QString& path, fw::bitrate::ImportKind kind) {
+    if (m_runner->busy()) return;
+    auto result = std::make_shared<fw::bitrate::ImportResult>();
+    const std::string p = ss(path);
+    m_progress->setVisible(true);
+    cmdImport[0]->setEnabled(false);
+    m_runner->start([p, kind, result](fw::Progress progress) { *result = fw::bitrate::importSource(p, kind, progress); },
+                    [this, result, path] {
+                        m_progress->setVisible(false);
+                        cmdImport[0]->setEnabled(true);
+                        applyImport(*result, path);
+                        emit imported();
+                    });
+}
+
+void frmbitratecalc::applyImport(const fw::bitrate::ImportResult& r, const QString& path) {
+    using fw::bitrate::ImportKind;
+    // A file the reader cannot use ends the import without a word, as it always has.
+    if (!r.ok) return;
+    m_updating = true;
+    if (r.frames) frames->setText(qs(r.framesText));
+    else if (!r.framesText.empty()) frames->setText(qs(r.framesText));
+    if (r.framerateText) {
+        framerate->setCurrentText(qs(*r.framerateText));
+    }
+    m_updating = false;
+    if (r.framerateText) runFrate();
+    if (r.kind == ImportKind::Info) {
+        m_infoPath = path;
+        if (r.resolutionText) {
+            m_infoResolution = std::pair{qs(r.resolutionText->first), qs(r.resolutionText->second)};
+            m_calc.width = r.width;
+            m_calc.height = r.height;
+            m_resolutionState = 1;
+            if (auto* m = mainWindow())
+                if (auto* resizer = m->tool<frmResize>(QStringLiteral("resizer")))
+                    resizer->setSource(m_infoResolution->first, m_infoResolution->second);
+        }
+        cmdImport[1]->setEnabled(true);
+    } else if (r.kind == ImportKind::D2v) {
+        cmdImport[1]->setEnabled(false);
+    }
+    // The running time follows the frame count from now on.
+    Option2[0]->setChecked(false);
+    Option2[1]->setChecked(true);
+    onFramesChanged();
+}
+
+void frmbitratecalc::cmdImport1_Click() {
+    auto* m = mainWindow();
+    if (!m || m_infoPath.isEmpty()) return;
+    if (auto* chapters = qobject_cast<frmCapitoli*>(m->openTool(QStringLiteral("chapter")))) chapters->loadInfo(m_infoPath);
+}
+
+void frmbitratecalc::cmdImport2_Click() {
+    auto* m = mainWindow();
+    if (!m) return;
+    auto* resizer = qobject_cast<frmResize*>(m->openTool(QStringLiteral("resizer")));
+    if (!resizer) return;
+    readControls();
+    m_calc.frate();
+    resizer->setTarget(m_calc.width, m_calc.height);
+    if (m_resolutionState == 1) {
+        m_resolutionState = 2;
+        if (m_infoResolution) resizer->setSource(m_infoResolution->first, m_infoResolution->second);
+    } else if (m_resolutionState == 2 && m_infoResolution) {
+        resizer->setSource(m_infoResolution->first, m_infoResolution->second);
+    }
+    resizer->setBitsPerPixelText(qs(fw::bitrate::sizeHandOverLabel(m_calc.videoBitrate, m_calc.in.profile,
+                                                                   static_cast<double>(m_calc.rate), m_calc.width, m_calc.height)));
 }
 
 void frmbitratecalc::setResolution(std::int32_t width, std::int32_t height) {

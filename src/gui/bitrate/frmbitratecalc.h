@@ -4,9 +4,14 @@
 #include <QWidget>
 #include <array>
 
+#include <optional>
+#include <utility>
+
 #include "core/bitrate/bitrate_calc.h"
+#include "core/bitrate/source_import.h"
 
 class QCheckBox;
+class QProgressBar;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -14,6 +19,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace fw::gui {
+
+class BackgroundRunner;
 
 class frmbitratecalc : public QWidget {
     Q_OBJECT
@@ -29,7 +36,17 @@ public:
 
     void calcola_Click();
     void esci_Click();
+    // The source import (its reader off the UI thread), the INFO hand-over to the chapter editor,
+    // and the Size hand-over to the resolution calculator.
+    void cmdImport0_Click();
+    void cmdImport1_Click();
+    void cmdImport2_Click();
+    void importFile(const QString& path, fw::bitrate::ImportKind kind);
+    bool importBusy() const;
     const fw::bitrate::Bitcalc& calc() const { return m_calc; }
+
+signals:
+    void imported();
 
 protected:
     bool eventFilter(QObject* obj, QEvent* ev) override;
@@ -51,8 +68,15 @@ private:
     void showMessages(const fw::Messages& ms);
     static void setChecked(QRadioButton* a, QRadioButton* b, bool aOn, bool bOn);
 
+    void applyImport(const fw::bitrate::ImportResult& r, const QString& path);
+
     fw::bitrate::Bitcalc m_calc;
     bool m_updating = false;
+    BackgroundRunner* m_runner = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QString m_infoPath;  // the INFO file of the last import
+    std::optional<std::pair<QString, QString>> m_infoResolution;
+    std::int16_t m_resolutionState = 0;  // 0 none, 1 from an INFO file, 2 handed over once
 
     std::array<QRadioButton*, 2> Option3{};
     std::array<QLineEdit*, 3> txtCD{};

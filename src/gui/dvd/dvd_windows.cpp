@@ -132,10 +132,12 @@ struct InfoField {
     const char* name;
     int key;
     std::string InfoFile::*value;
+    const char* section = "ChaptersEditor";
 };
+// Size and Frames share their captions with the inverse calculator.
 const InfoField kInfoFields[] = {
-    {"txtName", 3, &InfoFile::name},          {"txtSize", 4, &InfoFile::size},
-    {"txtFrames", 5, &InfoFile::frames},      {"txtTitle", 6, &InfoFile::title},
+    {"txtName", 3, &InfoFile::name},          {"txtSize", 7, &InfoFile::size, "InvCalc"},
+    {"txtFrames", 4, &InfoFile::frames, "InvCalc"}, {"txtTitle", 6, &InfoFile::title},
     {"txtAngle", 7, &InfoFile::angle},        {"txtBitrate", 8, &InfoFile::bitrate},
     {"txtCompression", 9, &InfoFile::compression}, {"txtTv", 10, &InfoFile::tvSystem},
     {"txtAspect", 11, &InfoFile::aspectRatio}, {"txtVideo4", 12, &InfoFile::video4},
@@ -186,7 +188,7 @@ frmCapitoli::frmCapitoli(QWidget* parent) : QWidget(parent, Qt::Window) {
         auto* e = new QLineEdit(infoBox);
         e->setObjectName(QString::fromLatin1(f.name));
         e->setReadOnly(true);
-        il->addWidget(new QLabel(lang("ChaptersEditor", f.key), infoBox), row, c);
+        il->addWidget(new QLabel(lang(f.section, f.key), infoBox), row, c);
         il->addWidget(e, row, c + 1);
         if (c == 2) {
             c = 0;

@@ -336,6 +336,21 @@ void frmResize::cmdImport0_Click() {
     cmdImport[1]->setEnabled(m && m->action(QStringLiteral("chapter")) && m->action(QStringLiteral("chapter"))->isEnabled());
 }
 
+void frmResize::setSource(const QString& width, const QString& height) {
+    Text1[0]->setText(width);
+    Text1[1]->setText(height);
+}
+
+void frmResize::setTarget(std::int32_t width, std::int32_t height) {
+    Text2[0]->setText(QString::number(width));
+    Text2[1]->setText(QString::number(height));
+}
+
+void frmResize::setBitsPerPixelText(const QString& text) {
+    m_calc.Label1[4] = ss(text);
+    Label1[4]->setText(text);
+}
+
 void frmResize::esci_Click() {
     readControls();
     auto w = fw::toInt32(fw::numberOr0(m_calc.in.Text2[0])).value_or(0);

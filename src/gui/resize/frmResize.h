@@ -20,6 +20,11 @@ public:
 
     void cmdImport0_Click();
     void esci_Click();
+    // What the bitrate calculator's Size button hands over: the source ("Original") and target
+    // ("Pixel size") fields, and the bits-per-pixel label it works out itself.
+    void setSource(const QString& width, const QString& height);
+    void setTarget(std::int32_t width, std::int32_t height);
+    void setBitsPerPixelText(const QString& text);
     QString infoPath() const { return m_infoPath; }
     const fw::resize::ResizeCalc& calc() const { return m_calc; }
 

@@ -2,6 +2,7 @@
 
 #include "gui/avi/frmAviDetector.h"
 #include "gui/avi/patcher_windows.h"
+#include "gui/bitrate/calcolo_inverso.h"
 #include "gui/bitrate/frmbitratecalc.h"
 #include "gui/codecdb/codec_windows.h"
 #include "gui/dvd/dvd_windows.h"
@@ -17,6 +18,7 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("preferences"), [] { return new frmlanguage; });
     main.registerTool(QStringLiteral("calc"), [] { return new frmbitratecalc; });
     main.registerTool(QStringLiteral("resizer"), [] { return new frmResize; });
+    main.registerTool(QStringLiteral("calcinv"), [] { return new Calcolo_Inverso; });
     main.registerTool(QStringLiteral("avidet"), [] { return new frmAviDetector; });
     main.registerTool(QStringLiteral("fccchange"), [] { return new fcc_changer; });
     main.registerTool(QStringLiteral("fpschange"), [] { return new fps_changer; });
