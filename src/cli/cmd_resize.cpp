@@ -68,7 +68,7 @@ int runResize(const Argv& argv) {
         !number("height-percent", in.Text3[1]))
         return failWith(checkNumericMessage());
     if (badValue) return failWith(badSize);
-    calc.calculate();
+    if (!calc.calculate()) return failWith(badSize);
 
     auto f = calc.figures();
     if (a.has("json")) {

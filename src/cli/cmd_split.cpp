@@ -25,14 +25,13 @@ int runSplit(const Argv& argv) {
     std::error_code ec;
     const int modes = a.has("piece-size") + a.has("preset") + a.has("size-mb") + a.has("pieces");
     if (modes != 1) return fail("give one of --piece-size, --preset, --size-mb, --pieces", 2);
-    auto number = [&](const char* opt) -> std::optional<double> {
-        auto v = parseNumber(*a.get(opt));
-        if (!v || *v <= 0) return std::nullopt;
-        return v;
-    };
+    auto number = [&](const char* opt) { return parseNumber(*a.get(opt)); };
+    const Message notNumber = Message::lang("BitcalcMsgbox", 1);
+    const Message notPositive = Message::lang("FileSplitterMsgBox", 26, Icon::Exclamation);
     if (a.has("piece-size")) {
         auto v = number("piece-size");
-        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
+        if (!v) return failWith(notNumber);
+        if (!(*v >= 1) || *v > 9.0e18) return failWith(notPositive);
         r.pieceSize = static_cast<std::int64_t>(*v);
     } else if (a.has("preset")) {
         auto b = presetBytes(*a.get("preset"));
@@ -40,12 +39,16 @@ int runSplit(const Argv& argv) {
         r.pieceSize = *b;
     } else if (a.has("size-mb")) {
         auto v = number("size-mb");
-        if (!v) return failWith(Message::lang("BitcalcMsgbox", 1));
+        if (!v) return failWith(notNumber);
+        if (!(*v * 1048576 >= 0.5) || *v > 8.0e12) return failWith(notPositive);
         r.pieceSize = static_cast<std::int64_t>(roundHalfEven(*v * 1048576, 0));
     } else {
+        // A count is read as the window reads it: the nearest whole number, halves to even.
         auto v = number("pieces");
-        if (!v || *v != std::floor(*v) || *v > 1e9) return failWith(Message::lang("BitcalcMsgbox", 1));
-        r.count = static_cast<std::int64_t>(*v);
+        if (!v) return failWith(notNumber);
+        const std::int64_t n = toInt64Saturated(*v);
+        if (n < 2) return failWith(Message::lang("FileSplitterMsgBox", 25, Icon::Exclamation));
+        r.count = n;
     }
     r.outDir = a.get("out").value_or("");
     r.script = a.has("script");

@@ -71,4 +71,15 @@ TEST(LanguageFiles, NoTextIsLongerThanAReadReturns) {
     }
 }
 
+TEST(LanguageFiles, NumbersAreWrittenWithAPoint) {
+    // The program writes every number with a point, whatever the language; a text that wrote
+    // "59,99" would disagree with the field it speaks of.
+    const std::regex comma(R"(\d,\d)");
+    for (const char* code : {"eng", "ita"}) {
+        std::istringstream in(fw::test::readFile(fw::test::sourceDir() + "/lang/" + code + ".ini"));
+        std::string line;
+        while (std::getline(in, line)) EXPECT_FALSE(std::regex_search(line, comma)) << code << ".ini: " << line;
+    }
+}
+
 }  // namespace

@@ -110,7 +110,7 @@ void ResizeCalc::open() {
     refreshBitsPerPixel(w2, h2);
 }
 
-void ResizeCalc::calculate() {
+bool ResizeCalc::calculate() {
     const double w1 = intOf(in.Text1[0]), h1 = intOf(in.Text1[1]);
     const double aw = intOf(in.Text4[0]), ah = intOf(in.Text4[1]);
     auto roundInt = [](double v) { return numberText(roundHalfEven(v, 0)); };
@@ -132,12 +132,19 @@ void ResizeCalc::calculate() {
         if (!in.heightMaster) in.Text2[0] = numberText(intFloor(numberOr0(in.Text3[0]) * 0.01 * w1));
         else in.Text2[1] = numberText(intFloor(numberOr0(in.Text3[1]) * 0.01 * h1));
     }
+    // A worked-out dimension beyond any frame (1:100 at 400 wide) gives no figures at all: none
+    // half-made, none left from the last size.
+    if (!pairUsable(in.Text2)) {
+        clearResults();
+        return false;
+    }
     auto [fw, fh] = finalSize();
     Label1[1] = LangText("Resizer", 12) + " " + std::to_string(fw) + " X " + std::to_string(fh);
     const std::int32_t w2 = intOf(in.Text2[0]), h2 = intOf(in.Text2[1]);
-    if (w2 != 0 && h2 != 0) setOutputLabels(w2, h2);
+    setOutputLabels(w2, h2);
     refreshBitsPerPixel(w2, h2);
     if (!in.sizeBased) refreshPercentages();
+    return true;
 }
 
 void ResizeCalc::checkToggled() {

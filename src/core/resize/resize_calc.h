@@ -68,7 +68,9 @@ public:
     void clearResults();
     void refreshInputRatio();
     void ratioFromSource();  // Text4 = source / MCD
-    void calculate();
+    // False when the size it works out is no frame size (more than 32767 pixels, or none): the
+    // labels then hold their captions only.
+    bool calculate();
     // A Check1 box changed: final size, output A/R and error from the rounded size when in force.
     void checkToggled();
     void choosePreset(int index);

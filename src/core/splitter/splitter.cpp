@@ -61,6 +61,12 @@ bool copyRange(int in, std::int64_t offset, int out, std::int64_t len, Progress&
     return true;
 }
 
+// A name on a COPY or REN line: as it is, unless cmd would split it (blanks, &, ^, parentheses):
+// then in double quotes ("long m~1." is such a name, made by the program itself).
+std::string batName(const std::string& name) {
+    return name.find_first_of(" &^()<>|,;=") == std::string::npos ? name : "\"" + name + "\"";
+}
+
 std::string quoteSh(const std::string& s) {
     std::string out = "'";
     for (char c : s) {
@@ -145,15 +151,17 @@ std::string rebuildBat(const std::string& stem, std::int64_t count, const std::s
     std::string s = std::string("@ECHO off") + nl + "ECHO." + nl;
     for (int key : {14, 15, 16}) s += LangText("FileSplitter", key) + nl;
     s += std::string("ECHO.") + nl + "COPY /B ";
-    for (std::int64_t k = 1; k <= count; ++k) s += pieceName(stem, k, suffix) + (k < count ? "+" : "");
-    s += " " + stem + nl;
-    s += "REN " + stem + " \"" + sourceName + "\"" + nl;
+    for (std::int64_t k = 1; k <= count; ++k) s += batName(pieceName(stem, k, suffix)) + (k < count ? "+" : "");
+    s += " " + batName(stem) + nl;
+    s += "REN " + batName(stem) + " \"" + sourceName + "\"" + nl;
     s += std::string("ECHO.") + nl + LangText("FileSplitter", 17) + nl;
     return s;
 }
 
 std::string rebuildSh(const std::string& stem, std::int64_t count, const std::string& suffix, const std::string& sourceName) {
-    std::string s = "#!/bin/sh\n# Rebuilds " + sourceName + " from its pieces: run it in the pieces' folder.\nset -e\ncd \"$(dirname \"$0\")\"\ncat";
+    // The comment line takes the name without its line breaks: a name may hold any byte but "/".
+    std::string s = "#!/bin/sh\n# Rebuilds " + displayText(replaceAll(sourceName, "\n", " ")) +
+                    " from its pieces: run it in the pieces' folder.\nset -e\ncd \"$(dirname \"$0\")\"\ncat";
     for (std::int64_t k = 1; k <= count; ++k) s += " " + quoteSh(pieceName(stem, k, suffix));
     const std::string tmp = quoteSh(stem + "rebuild-part");
     s += " > " + tmp + "\nmv " + tmp + " " + quoteSh(sourceName) + "\necho " + quoteSh(sourceName + " rebuilt.") + "\n";
@@ -193,11 +201,12 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     const std::int64_t total = static_cast<std::int64_t>(fs::file_size(r.source, ec));
     if (ec) return fail(splitterMessage(3));
     // The count the user asked for is the count written; a piece size gives its count rounded up.
-    const std::int64_t count = r.count > 0 ? r.count : pieceCount(total, r.pieceSize);
+    const std::int64_t count = r.count != 0 ? r.count : pieceCount(total, r.pieceSize);
     const std::int64_t pieceSize = r.count > 0 ? pieceSizeForCount(total, r.count) : r.pieceSize;
     res.count = count;
     res.pieceSize = pieceSize;
-    if (count - 1 < 1) return fail(splitterMessage(1));
+    if (r.count == 0 && r.pieceSize <= 0) return fail(splitterMessage(26));
+    if (count - 1 < 1) return fail(splitterMessage(r.count > 0 || r.count < 0 ? 25 : 1));
     if (pieceSize < 1 || total - (count - 1) * pieceSize < 1) {
         Message m = splitterMessage(22);
         m.suffix = " " + std::to_string(total) + " / " + std::to_string(count);
@@ -206,6 +215,11 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     auto parts = nameParts(r.source);
     if (!parts) return fail(splitterMessage(3));
     const std::string outDir = r.outDir.empty() ? fs::path(r.source).parent_path().string() : r.outDir;
+    if (!outDir.empty() && !fs::is_directory(outDir, ec)) {
+        Message m = splitterMessage(24);
+        m.suffix = " " + outDir;
+        return fail(m);
+    }
 
     const std::string suffix = r.keepExtension ? "." + parts->extension : "";
     const std::string marker = r.keepExtension ? "000" : "";
@@ -298,8 +312,11 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     if (p1 == std::string::npos) return fail(splitterMessage(4));
     if (p2 == std::string::npos || p2 < p1) return fail(splitterMessage(4));
     std::string extension = record.substr(0, p1);
+    // A record saved by an editor may end with a line break.
+    std::string sizeText = record.substr(p2 + 7);
+    while (!sizeText.empty() && (sizeText.back() == '\n' || sizeText.back() == '\r')) sizeText.pop_back();
     const auto count = parseNumber(record.substr(p1 + 7, p2 - p1 - 7));
-    const auto size = parseNumber(trim(record.substr(p2 + 7)));
+    const auto size = parseNumber(trim(sizeText));
     if (!count || !size || *count < 1 || *size < 1 || *count != std::floor(*count) || *size != std::floor(*size) ||
         *count > 1e6)
         return fail(splitterMessage(4));
@@ -322,6 +339,19 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     if (suffix.empty() && !extension.empty() && !fs::exists(base + pieceName("", 1, ""), ec) &&
         fs::exists(base + pieceName("", 1, "." + extension), ec))
         suffix = "." + extension;
+
+    // A set whose joined name is one of its own files (a source named clip.001 split into another
+    // folder) would be written over itself: refused before anything is written.
+    {
+        const fs::path out = fs::weakly_canonical(res.output, ec);
+        bool clash = out == fs::weakly_canonical(infoPath, ec);
+        for (std::int64_t k = 1; k <= n && !clash; ++k) clash = out == fs::weakly_canonical(base + pieceName("", k, suffix), ec);
+        if (clash) {
+            Message m = splitterMessage(23);
+            m.suffix = " " + res.output;
+            return fail(m);
+        }
+    }
 
     // Every piece must be there with its size before anything is written. The last one holds what
     // is left: nothing, for an exact multiple split by the rule Int(total / size) + 1, or up to

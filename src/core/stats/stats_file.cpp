@@ -434,6 +434,11 @@ RescaleResult rescaleStats(const std::string& in, const std::string& out, double
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 29, Icon::Exclamation));
         return res;
     }
+    // Frame sizes are 32-bit fields: a target that would grow the largest frame past them is refused.
+    if (!std::isfinite(targetKB) || double(s.Max) * (targetKB / current) > 2147483647.0) {
+        res.messages.push_back(Message::lang("StatsEditorMsgBox", 30, Icon::Exclamation));
+        return res;
+    }
     res.r = targetKB / current;
     res.ratio = rnd(current / targetKB, 3);
     FileSource src(in);
@@ -493,6 +498,11 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     const std::int64_t m = src.isOpen() ? frameCount(src.size()) : 0;
     if (n < 1 || n > m) {
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 17, Icon::Critical, title));
+        return res;
+    }
+    // A frame size is a 32-bit field: a custom size beyond it is refused, not cut down.
+    if (size == KeySize::Custom && !(std::isfinite(custom) && rnd(custom) <= 2147483647.0)) {
+        res.messages.push_back(Message::lang("StatsEditorMsgBox", 31, Icon::Exclamation, title));
         return res;
     }
     const std::int64_t offset = 4 + (n - 1) * std::int64_t(kRecordSize);

@@ -231,7 +231,7 @@ void frmsplitter::recompute() {
     } else if (m_mode[1]->isChecked()) {
         auto n = fw::parseNumber(ss(m_countField->text()));
         if (!n || *n < 1) return;
-        m_count = static_cast<std::int64_t>(*n);
+        m_count = fw::toInt64Saturated(*n);  // "2,5" is 2 pieces, "3,5" is 4: halves to even
         m_pieceSize = pieceSizeForCount(m_total, m_count);
     } else if (m_presets->currentIndex() >= 0) {
         choosePreset(m_presets->currentIndex());

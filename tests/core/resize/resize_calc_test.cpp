@@ -109,6 +109,14 @@ TEST(Resize, ValuesAreJudgedByWhatTheyAre) {
     c.clearResults();
     for (const auto& l : c.Label1) EXPECT_EQ(l.find("Infinity"), std::string::npos);
     EXPECT_EQ(c.Label1[0], fw::LangText("Resizer", 11));
+    // A worked-out size beyond any frame (1:2 at 20000 wide) gives no figures, not stale ones.
+    ResizeCalc big;
+    big.open();
+    big.in.Text4 = {"1", "2"};
+    big.in.Text2[0] = "20000";
+    EXPECT_FALSE(big.calculate());
+    EXPECT_EQ(big.Label1[4], "");
+    EXPECT_EQ(big.Label1[1], fw::LangText("Resizer", 12));
 }
 
 TEST(Resize, InfoDisplayMode) {

@@ -108,7 +108,7 @@ TEST_F(Splitter, ScriptsShortStemsAndTheShellRebuild) {
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(fs::path(r.pieces[0].first).filename(), "long m~1.001");
     EXPECT_EQ(fw::test::readFile(r.infoFile), "avifwsplit3fwfiles2000");
-    EXPECT_NE(fw::test::readFile(r.batScript).find("REN long m~1. \"long movie title.avi\""), std::string::npos);
+    EXPECT_NE(fw::test::readFile(r.batScript).find("REN \"long m~1.\" \"long movie title.avi\""), std::string::npos);
 }
 
 TEST_F(Splitter, SourcesNamedLikeTheirOwnPiecesAreRefusedBeforeAnyWrite) {
@@ -221,6 +221,74 @@ TEST_F(Splitter, ShortNamesWithTheScriptAndKeptExtensionJoinBack) {
     auto j = AssemblyFiles(home.path("a long~1.000"));
     ASSERT_TRUE(j.ok) << (j.messages.empty() ? "" : j.messages[0].resolve());
     EXPECT_TRUE(fw::test::readFile(j.output) == original);
+}
+
+TEST_F(Splitter, RefusalsNameTheirCause) {
+    const std::string src = source("film.avi", 5000);
+    fw::test::writeFile(home.path("a-file"), "x");
+    struct Case {
+        SplitRequest request;
+        int key;
+    };
+    const Case cases[] = {
+        {{src, "", 0, false, false, 1}, 25},          {{src, "", 0, false, false, -2}, 25},
+        {{src, "", 0, false, false}, 26},             {{src, "", -5, false, false}, 26},
+        {{src, home.path("no/such/dir"), 1000, false, false}, 24}, {{src, home.path("a-file"), 1000, false, false}, 24},
+    };
+    for (const auto& c : cases) {
+        auto r = SplitFile(c.request);
+        EXPECT_FALSE(r.ok) << c.key;
+        ASSERT_FALSE(r.messages.empty()) << c.key;
+        EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", c.key}));
+    }
+    EXPECT_FALSE(fs::exists(home.path("film.000")));
+}
+
+TEST_F(Splitter, AJoinNeverWritesOverItsOwnSet) {
+    // clip.001 split into another folder: its set is clip.000, clip.001... and the joined file
+    // would be clip.001, piece 1. The join refuses before writing.
+    fs::create_directories(home.path("a"));
+    fs::create_directories(home.path("b"));
+    const std::string src = home.path("a/clip.001");
+    fw::test::writeFile(src, randomBytes(3000));
+    ASSERT_TRUE(SplitFile({src, home.path("b"), 0, false, false, 3}).ok);
+    std::vector<std::string> before;
+    for (int k = 0; k <= 3; ++k) before.push_back(fw::test::readFile(home.path("b/clip.00" + std::to_string(k))));
+    auto j = AssemblyFiles(home.path("b/clip.000"));
+    EXPECT_FALSE(j.ok);
+    EXPECT_EQ(j.messages.at(0).text, (fw::LangKey{"FileSplitterMsgBox", 23}));
+    for (int k = 0; k <= 3; ++k) EXPECT_EQ(fw::test::readFile(home.path("b/clip.00" + std::to_string(k))), before[static_cast<std::size_t>(k)]);
+    // An info record that ends with a line break still reads.
+    fw::test::writeFile(home.path("b/other.000"), "binfwsplit3fwfiles1000\r\n");
+    for (int k = 1; k <= 3; ++k) fw::test::writeFile(home.path("b/other.00" + std::to_string(k)), std::string(1000, 'x'));
+    EXPECT_TRUE(AssemblyFiles(home.path("b/other.000")).ok);
+}
+
+TEST_F(Splitter, RebuildScriptsTakeAnyName) {
+    // Names a shell or cmd would misread: blanks, quotes, "$", "&", a line break. The shell script
+    // rebuilds the file byte for byte and makes nothing else; the batch file quotes what cmd splits.
+    for (const std::string name : {"two words.avi", "it's $HOME & more.avi", "ab\ntouch PWNED\n.avi"}) {
+        fs::remove_all(home.path("s"));
+        fs::create_directories(home.path("s"));
+        const std::string src = home.path("s/" + name);
+        const std::string bytes = randomBytes(5000);
+        fw::test::writeFile(src, bytes);
+        auto r = SplitFile({src, "", 2000, true, false});
+        ASSERT_TRUE(r.ok) << name;
+        fs::remove(src);
+        ASSERT_EQ(fw::test::sh("cd " + fw::test::quote(home.path("s")) + " && sh " + fw::test::quote(r.shScript)), 0) << name;
+        EXPECT_TRUE(fw::test::readFile(src) == bytes) << name;
+        EXPECT_FALSE(fs::exists(home.path("s/PWNED")));
+        const std::string bat = fw::test::readFile(r.batScript);
+        // Short stems keep their first six characters: "two wo~1." has a blank, "it's $~1." a "$"
+        // that cmd takes as it is, so only the first is quoted.
+        EXPECT_EQ(bat.find("COPY /B \"two wo~1.001\"") != std::string::npos, name == "two words.avi") << bat;
+    }
+    // A short stem holds a blank of its own: "long m~1." is quoted.
+    const std::string longName = source("long movie title.avi", 5000);
+    auto r = SplitFile({longName, "", 2000, true, false});
+    ASSERT_TRUE(r.ok);
+    EXPECT_NE(fw::test::readFile(r.batScript).find("COPY /B \"long m~1.001\"+\"long m~1.002\"+\"long m~1.003\" \"long m~1.\"\r\n"), std::string::npos);
 }
 
 TEST_F(Splitter, RoundTripsAroundBlockBoundaries) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "core/common/lang.h"
@@ -177,12 +178,22 @@ TEST_F(Stats, Rescaling) {
     ASSERT_TRUE(rescaleStats(in, out, 18, a.summary).ok);
     EXPECT_EQ(fw::test::readFile(out).size(), fw::test::readFile(in).size());
     // A zero target, and a file whose frames round to 0 KB, each with its own message.
-    const std::pair<std::string, int> refusals[] = {{in, 26}, {write({statsFrame(100), statsFrame(200)}, "tiny.stats"), 29}};
-    for (const auto& [file, key] : refusals) {
-        auto rr = rescaleStats(file, out, key == 26 ? 0 : 5, AnalizeStats(file).summary);
-        EXPECT_FALSE(rr.ok) << file;
+    // Refusals, each with its message and no output: a zero target, a file whose frames round to
+    // 0 KB, and targets that would grow a frame past its 32-bit field.
+    const std::string tiny = write({statsFrame(100), statsFrame(200)}, "tiny.stats");
+    struct Refusal {
+        std::string file;
+        double target;
+        int key;
+    };
+    const Refusal refusals[] = {{in, 0, 26}, {tiny, 5, 29}, {in, 1e12, 30}, {in, HUGE_VAL, 30}, {in, NAN, 26}};
+    for (const auto& c : refusals) {
+        std::filesystem::remove(out);
+        auto rr = rescaleStats(c.file, out, c.target, AnalizeStats(c.file).summary);
+        EXPECT_FALSE(rr.ok) << c.target;
         ASSERT_FALSE(rr.messages.empty());
-        EXPECT_EQ(rr.messages[0].text, (fw::LangKey{"StatsEditorMsgBox", key})) << file;
+        EXPECT_EQ(rr.messages[0].text, (fw::LangKey{"StatsEditorMsgBox", c.key})) << c.target;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.target;
     }
 }
 
@@ -215,6 +226,14 @@ TEST_F(Stats, KeyFrameInsertion) {
     // Outside 1..m: refused, the file untouched.
     const std::string now = fw::test::readFile(p);
     for (std::int64_t n : {0, -3, 5}) EXPECT_FALSE(insertKeyFrame(p, n, KeySize::Keep, 0, a.summary).ok);
+    EXPECT_EQ(fw::test::readFile(p), now);
+
+    // A custom size beyond the 32-bit field is refused, not cut down to it.
+    for (double custom : {2147483648.0, 1e12, double(HUGE_VAL), double(NAN)}) {
+        r = insertKeyFrame(p, 1, KeySize::Custom, custom, a.summary);
+        EXPECT_FALSE(r.ok) << custom;
+        EXPECT_EQ(r.messages.at(0).text, (fw::LangKey{"StatsEditorMsgBox", 31})) << custom;
+    }
     EXPECT_EQ(fw::test::readFile(p), now);
 
     // A last record cut short (40 of its 68 bytes) counts as a frame but has no room for the flag.
