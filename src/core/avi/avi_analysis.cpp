@@ -193,7 +193,7 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
         if (!sh || !sf) break;
         const bool fromIndex = indexed && static_cast<std::size_t>(i + 1) < info.streamTotals.size();
         const std::int64_t bytes = fromIndex ? info.streamTotals[static_cast<std::size_t>(i + 1)].bytes : headerStreamBytes(*sh, *sf);
-        info.otherStreamBytes += bytes;
+        info.otherStreamBytes = addSaturated(info.otherStreamBytes, bytes);
         AudioSummary a;
         a.stream = i + 1;
         a.type = sh->fccType == "auds" ? "audio" : sh->fccType == "txts" ? "text" : printableCode(sh->fccType);

@@ -1,5 +1,6 @@
 #include "core/common/number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -177,6 +178,13 @@ std::int64_t toInt64Saturated(double x) {
     if (x >= kLimit) return static_cast<std::int64_t>(kLimit);
     if (x <= -kLimit) return -static_cast<std::int64_t>(kLimit);
     return static_cast<std::int64_t>(roundHalfEven(x, 0));
+}
+
+std::int64_t addSaturated(std::int64_t a, std::int64_t b) {
+    constexpr std::int64_t kLimit = 4'000'000'000'000'000'000;
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) return a > 0 ? kLimit : -kLimit;
+    return std::clamp(sum, -kLimit, kLimit);
 }
 
 }  // namespace fw

@@ -31,5 +31,7 @@ std::optional<std::int32_t> toInt32(double x);
 // A count or size worked out in floating point from fields a damaged file may fill with anything:
 // rounded half to even and held within +-4e18; NaN gives 0.
 std::int64_t toInt64Saturated(double x);
+// Sums of such figures, held within the same range.
+std::int64_t addSaturated(std::int64_t a, std::int64_t b);
 
 }  // namespace fw
