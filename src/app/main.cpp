@@ -6,6 +6,7 @@
 #include "gui/shell/tools.h"
 #include "gui/ui/widgets.h"
 #include "platform/media_log.h"
+#include "platform/termination.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
 
     fw::gui::frmMain mainWindow;
     fw::gui::registerTools(mainWindow);
+    fw::platform::closeOnTerminationSignals([] {
+        // Each window stops its work as its own Close would; then the program ends.
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    });
     fw::gui::frmSplash splash(&mainWindow);
     splash.show();
     splash.setFocus();

@@ -9,6 +9,10 @@ Args::Args(const std::vector<std::string>& argv, const std::set<std::string>& wi
            const std::set<std::string>& flags) {
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& a = argv[i];
+        if (a == "--") {  // what follows are names, even when they start with a dash
+            m_positionals.insert(m_positionals.end(), argv.begin() + static_cast<std::ptrdiff_t>(i) + 1, argv.end());
+            return;
+        }
         if (a.size() > 2 && a.rfind("--", 0) == 0) {
             std::string name = a.substr(2);
             std::string value;

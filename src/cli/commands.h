@@ -22,6 +22,7 @@ int runIfo(const Argv& args);
 int runChapters(const Argv& args);
 int runImport(const Argv& args);
 int runInverse(const Argv& args);
+int runToWav(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

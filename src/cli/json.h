@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/common/number.h"
+#include "core/common/text.h"
 
 namespace fw::cli {
 
@@ -90,7 +91,9 @@ private:
             m_first.back() = false;
         }
     }
-    void quote(std::string_view s) {
+    void quote(std::string_view raw) {
+        // JSON is UTF-8; a file name in another encoding is shown as Latin-1 rather than breaking it.
+        const std::string s = fw::validUtf8(raw);
         m_out += '"';
         for (char ch : s) {
             auto c = static_cast<unsigned char>(ch);

@@ -57,6 +57,8 @@ void printHelp() {
         "  chapters  chapter lists from an INFO file or a DVD, in four layouts, or as key frames\n"
         "            (--info FILE | --dvd PATH [--title-set T --chain P])\n"
         "            (--format ogg|scenarist|maestro|cce --out BASE | --sync-stats STATS)\n"
+        "  towav     decode compressed audio (MP3, Ogg Vorbis, AC-3, ...) or a tracker module to WAV\n"
+        "            FILE [--out DIR] [--overwrite | --prefix] [--json]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -116,6 +118,7 @@ int main(int argc, char** argv) {
     if (cmd == "chapters") return fw::cli::runChapters(rest);
     if (cmd == "import") return fw::cli::runImport(rest);
     if (cmd == "inverse") return fw::cli::runInverse(rest);
+    if (cmd == "towav") return fw::cli::runToWav(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -55,16 +56,41 @@ bool AtomicFileWriter::write(const void* data, std::size_t len) {
     return true;
 }
 
-bool AtomicFileWriter::commit() {
-    if (!ok()) return false;
-    bool good = ::fsync(m_fd) == 0;
-    good = (::close(m_fd) == 0) && good;
-    m_fd = -1;
-    if (good && std::rename(m_temp.c_str(), m_target.c_str()) == 0) {
+bool AtomicFileWriter::commit() { return finish(true); }
+bool AtomicFileWriter::commitNew() { return finish(false); }
+
+bool AtomicFileWriter::finish(bool replace) {
+    m_taken = false;
+    if (m_fd >= 0) {
+        if (m_failed) return false;
+        bool good = ::fsync(m_fd) == 0;
+        good = (::close(m_fd) == 0) && good;
+        m_fd = -1;
+        if (!good) {
+            m_failed = true;
+            return false;
+        }
+    } else if (m_done || m_failed || m_temp.empty()) {
+        return false;
+    }
+    int r = 0;
+    if (replace) {
+        r = std::rename(m_temp.c_str(), m_target.c_str());
+    } else {
+        r = ::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE);
+        // File systems without the flag get the check and the rename as two steps.
+        if (r != 0 && errno == EINVAL) {
+            struct stat st {};
+            if (::lstat(m_target.c_str(), &st) == 0) errno = EEXIST;
+            else r = std::rename(m_temp.c_str(), m_target.c_str());
+        }
+    }
+    if (r == 0) {
         m_done = true;
         return true;
     }
-    m_failed = true;
+    m_taken = !replace && errno == EEXIST;
+    if (!m_taken) m_failed = true;
     return false;
 }
 

@@ -17,6 +17,11 @@ public:
     bool write(const void* data, std::size_t len);
     // Flushes, renames over the target and returns true when all went well.
     bool commit();
+    // The same, except that a target that exists by now is left alone: false with targetTaken(),
+    // and the file can be committed under another name with retarget() and a new commit.
+    bool commitNew();
+    bool targetTaken() const { return m_taken; }
+    void retarget(std::string target) { m_target = std::move(target); }
     const std::string& tempPath() const { return m_temp; }
     // The temporary file's descriptor, for copies that go kernel to kernel.
     int fd() const { return m_fd; }
@@ -28,6 +33,9 @@ private:
     int m_fd = -1;
     bool m_failed = false;
     bool m_done = false;
+    bool m_taken = false;
+
+    bool finish(bool replace);
 };
 
 // Copies the first maxBytes bytes of src (all of it when negative) to dst through an

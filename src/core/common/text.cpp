@@ -186,4 +186,33 @@ std::optional<double> parseNumber(std::string_view s) {
 
 double numberOr0(std::string_view s) { return parseNumber(s).value_or(0.0); }
 
+std::string validUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto cont = [&](std::size_t i) { return i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80; };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        std::size_t n = 0;
+        if (c < 0x80) n = 1;
+        else if (c >= 0xC2 && c <= 0xDF && cont(i + 1)) n = 2;
+        else if (c >= 0xE0 && c <= 0xEF && cont(i + 1) && cont(i + 2)) {
+            const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
+            // No overlong forms, no surrogates.
+            if (!(c == 0xE0 && c1 < 0xA0) && !(c == 0xED && c1 >= 0xA0)) n = 3;
+        } else if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+            const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
+            if (!(c == 0xF0 && c1 < 0x90) && !(c == 0xF4 && c1 >= 0x90)) n = 4;
+        }
+        if (n > 0) {
+            out.append(bytes.substr(i, n));
+            i += n;
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            ++i;
+        }
+    }
+    return out;
+}
+
 }  // namespace fw

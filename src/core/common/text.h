@@ -30,6 +30,9 @@ std::string printableCode(std::string_view code);
 // Text from a file as the windows show it: up to the first NUL, control characters (escape
 // sequences, bells, line ends) as blanks, other bytes as they are (UTF-8 stays UTF-8).
 std::string displayText(std::string_view bytes);
+// Bytes as valid UTF-8: well-formed sequences as they are, every other byte read as Latin-1 (a
+// file name from an older system stays readable, and a JSON or Qt string stays well formed).
+std::string validUtf8(std::string_view bytes);
 
 // The numeric-text rule of the windows' field guards: optional surrounding blanks, optional sign,
 // digits with at most one decimal separator ("." or ","), optional exponent; at least one digit.

@@ -9,6 +9,7 @@
 #include "gui/resize/frmResize.h"
 #include "gui/splitter/frmsplitter.h"
 #include "gui/stats/frmStats.h"
+#include "gui/wav/frmWriteWave.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/preferences.h"
 
@@ -26,6 +27,7 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("stats"), [] { return new frmStats; });
     main.registerTool(QStringLiteral("splitter"), [] { return new frmsplitter; });
     main.registerTool(QStringLiteral("chapter"), [] { return new frmCapitoli; });
+    main.registerTool(QStringLiteral("convert2wav"), [] { return new frmWriteWave; });
     main.registerTool(QStringLiteral("ifoparser"), [] { return new frmIfoParser; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });

@@ -122,4 +122,20 @@ TEST(Text, CaseInsensitiveHelpers) {
     EXPECT_EQ(fw::trim("\t a b  "), "a b");
 }
 
+TEST(Text, ValidUtf8KeepsGoodSequencesAndReadsTheRestAsLatin1) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"plain.mp3", "plain.mp3"},
+        {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5"},  // stays as it is
+        {"bad\xff\xfename", "bad\xc3\xbf\xc3\xbename"},
+        {"caf\xe9.mp3", "caf\xc3\xa9.mp3"},                  // Latin-1 e acute
+        {"\xc3", "\xc3\x83"},                                  // a sequence cut at the end
+        {"\xc0\xaf", "\xc3\x80\xc2\xaf"},                    // an overlong '/' is not let through
+        {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},      // nor a surrogate
+        {std::string("nul\0x", 5), std::string("nul\0x", 5)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fw::validUtf8(c.in), c.out) << c.in;
+}
+
 }  // namespace
