@@ -1,5 +1,5 @@
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libavutil libswresample)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libavfilter libavutil libswresample)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 find_package(SQLite3 REQUIRED)
 find_package(fmt REQUIRED)

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "core/codecdb/codec_db.h"
+#include "core/system/installed_codecs.h"
 
 namespace fw::cli {
 
@@ -34,6 +35,12 @@ bool tableOf(const std::string& name, Table& t) {
     else if (name == "audio") t = Table::Audio;
     else return false;
     return true;
+}
+
+std::string installedUsage() {
+    std::string names;
+    for (int i = 0; i < 7; ++i) names += std::string(i ? "|" : "") + fw::system::categoryName(static_cast<fw::system::CodecCategory>(i));
+    return "usage: codecs installed " + names + " [--json]";
 }
 
 }  // namespace
@@ -67,7 +74,22 @@ int runCodecs(const Argv& argv) {
         printRecord(t, *r, json);
         return 0;
     }
-    return fail("usage: codecs fourcc CODE | codecs audio TAG | codecs list fourcc|audio  [--json]", 2);
+    if (p.size() == 2 && p[0] == "installed") {
+        fw::system::CodecCategory c;
+        if (!fw::system::categoryFromName(p[1], c)) return fail(installedUsage(), 2);
+        const auto found = fw::system::listCategory(c);
+        if (!found.ok) return fail(std::string("the ") + p[1] + " list cannot be read on this system");
+        if (json) {
+            Json j;
+            j.beginObject().field("category", p[1]).stringArray("entries", found.names).field("count", static_cast<long long>(found.names.size()));
+            j.endObject();
+            std::printf("%s\n", j.str().c_str());
+        } else {
+            for (const auto& n : found.names) std::printf("%s\n", n.c_str());
+        }
+        return 0;
+    }
+    return fail("usage: codecs fourcc CODE | codecs audio TAG | codecs list fourcc|audio | codecs installed CATEGORY  [--json]", 2);
 }
 
 }  // namespace fw::cli

@@ -23,6 +23,9 @@ int runChapters(const Argv& args);
 int runImport(const Argv& args);
 int runInverse(const Argv& args);
 int runToWav(const Argv& args);
+int runSysinfo(const Argv& args);
+int runUpdateCheck(const Argv& args);
+int runShutdown(const Argv& args);
 
 // Prints a core message's text on standard error and returns the exit code for it.
 int failWith(const fw::Message& m, int code = 1);

@@ -31,8 +31,10 @@ void printHelp() {
         "            FILE [--as info|d2v|stats] [--json]\n"
         "  inverse   the largest standard audio bitrate that still fits beside an encoded AVI\n"
         "            FILE [--cd74 N] [--size74 MB] [--cd80 N] [--size80 MB] [--overburn] [--json]\n"
-        "  codecs    the codec databases\n"
-        "            fourcc CODE | audio TAG | list fourcc|audio  [--json]\n"
+        "  codecs    the codec databases, and what this system has installed\n"
+        "            fourcc CODE | audio TAG | list fourcc|audio | installed CATEGORY  [--json]\n"
+        "            (CATEGORY: video-compressors, audio-compressors, filters, video-capture,\n"
+        "            audio-capture, audio-renderers, midi)\n"
         "  resize    a frame size that keeps the aspect ratio\n"
         "            [--source WxH] (--width N | --height N | --width-percent P | --height-percent P)\n"
         "            [--keep-ar AW:AH] [--no-ar] [--mod MWxMH] [--json]\n"
@@ -59,6 +61,13 @@ void printHelp() {
         "            (--format ogg|scenarist|maestro|cce --out BASE | --sync-stats STATS)\n"
         "  towav     decode compressed audio (MP3, Ogg Vorbis, AC-3, ...) or a tracker module to WAV\n"
         "            FILE [--out DIR] [--overwrite | --prefix] [--json]\n"
+        "  sysinfo   drives, network, up-time, boot mode, operating system, folders and memory\n"
+        "            [--json]\n"
+        "  update-check  whether a newer Framewise has been published, and its change log\n"
+        "            [--url URL] [--json]\n"
+        "  shutdown  log off, shut down, reboot or power off after a wait or at a time\n"
+        "            (--in D:H:M:S | --at \"YYYY-MM-DD HH:MM:SS\") --action logoff|shutdown|reboot|poweroff\n"
+        "            [--dry-run] [--json]\n"
         "\n"
         "Options:\n"
         "  --help     this text\n"
@@ -119,6 +128,9 @@ int main(int argc, char** argv) {
     if (cmd == "import") return fw::cli::runImport(rest);
     if (cmd == "inverse") return fw::cli::runInverse(rest);
     if (cmd == "towav") return fw::cli::runToWav(rest);
+    if (cmd == "sysinfo") return fw::cli::runSysinfo(rest);
+    if (cmd == "update-check") return fw::cli::runUpdateCheck(rest);
+    if (cmd == "shutdown") return fw::cli::runShutdown(rest);
     std::fprintf(stderr, "framewise-cli: unknown command %s (see --help)\n", cmd.c_str());
     return 2;
 }

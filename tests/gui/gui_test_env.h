@@ -9,6 +9,7 @@
 #include "gui/shell/tools.h"
 #include "gui/ui/file_dialog.h"
 #include "gui/ui/msgbox.h"
+#include "gui/ui/widgets.h"
 #include "support/temp_home.h"
 
 namespace fw::test {
@@ -35,6 +36,8 @@ struct GuiEnv {
         fw::gui::MsgBox::clearShown();
         fw::gui::FileDialogHooks::setTestMode(true);
         fw::gui::FileDialogHooks::clearShown();
+        fw::gui::OpenHooks::setTestMode(true);
+        fw::gui::OpenHooks::clear();
         main = std::make_unique<fw::gui::frmMain>(std::make_unique<FakeConnection>(connected, connectionAsked));
         fw::gui::registerTools(*main);
         main->load();

@@ -1,5 +1,7 @@
 #include "gui/shell/main_window.h"
 
+#include "gui/shell/about.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -235,11 +237,14 @@ void frmMain::onSysinfo() {
 }
 
 void frmMain::onAbout() {
-    MsgBox::show(this,
-                 QStringLiteral("Framewise %1\n%2\n\nA toolbox for DVD rips, AVI and OGM files, XviD statistics "
-                                "and CD-R video.")
-                     .arg(versionText(), QString::fromLatin1(kMaker)),
-                 lang("Menu", 20), Icon::Information);
+    static QPointer<frmAbout> about;
+    if (!about) {
+        about = new frmAbout;
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        about->setWindowIcon(windowIcon());
+    }
+    about->show();
+    about->raise();
 }
 
 void frmMain::onCredits() {

@@ -52,6 +52,9 @@ public:
     QAction* action(const QString& entry) const { return m_actions.value(entry); }
     QString statusText() const;
     void setUpdateChecker(std::shared_ptr<UpdateChecker> updates) { m_updates = std::move(updates); }
+    UpdateChecker* updateChecker() const { return m_updates.get(); }
+    // The connection state every window that goes online asks.
+    std::shared_ptr<platform::ConnectionState> connection() const { return m_connection; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -63,7 +66,7 @@ private:
     void onAbout();
     void onCredits();
 
-    std::unique_ptr<platform::ConnectionState> m_connection;
+    std::shared_ptr<platform::ConnectionState> m_connection;
     std::shared_ptr<UpdateChecker> m_updates;
     platform::OsDescription m_os;
     QMap<QString, QAction*> m_actions;

@@ -9,6 +9,9 @@
 #include "gui/resize/frmResize.h"
 #include "gui/splitter/frmsplitter.h"
 #include "gui/stats/frmStats.h"
+#include "gui/system/codecs_window.h"
+#include "gui/system/frmshutdown.h"
+#include "gui/system/frmupdate.h"
 #include "gui/wav/frmWriteWave.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/preferences.h"
@@ -28,6 +31,11 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("splitter"), [] { return new frmsplitter; });
     main.registerTool(QStringLiteral("chapter"), [] { return new frmCapitoli; });
     main.registerTool(QStringLiteral("convert2wav"), [] { return new frmWriteWave; });
+    main.registerTool(QStringLiteral("video"), [] { return new frmCodecs; });
+    main.registerTool(QStringLiteral("shutdown"), [] { return new frmshutdown; });
+    main.registerTool(QStringLiteral("updates"), [&main] { return new frmUpdate(main.connection()); });
+    // The start-up check, unless the program was given one of its own (the tests' fakes).
+    if (!main.updateChecker()) main.setUpdateChecker(std::make_shared<UpdateService>(main.connection()));
     main.registerTool(QStringLiteral("ifoparser"), [] { return new frmIfoParser; });
     main.registerTool(QStringLiteral("fourcc"), [] { return new CodecBrowser(fw::codecdb::Table::Video); });
     main.registerTool(QStringLiteral("audio"), [] { return new CodecBrowser(fw::codecdb::Table::Audio); });

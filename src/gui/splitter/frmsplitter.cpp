@@ -20,6 +20,7 @@
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
+#include "gui/system/sysinfo_window.h"
 #include "gui/ui/background.h"
 #include "gui/ui/file_dialog.h"
 #include "gui/ui/msgbox.h"
@@ -131,7 +132,6 @@ void frmsplitter::buildUi() {
     auto* sysinfo = new QPushButton(style()->standardIcon(QStyle::SP_ComputerIcon), QString(), this);
     sysinfo->setObjectName(QStringLiteral("Command7"));
     sysinfo->setToolTip(lang("FileSplitterTooltips", 8));
-    sysinfo->setEnabled(false);  // the system information window comes with its own tool
     auto* esci = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QString(), this);
     esci->setObjectName(QStringLiteral("esci"));
     esci->setToolTip(lang("General", 2));
@@ -187,6 +187,7 @@ void frmsplitter::buildUi() {
     });
     connect(tip, &QPushButton::clicked, this, [this] { showInfoWindow(this, lang("FileSplitter", 26), lang("FileSplitter", 27)); });
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
+    connect(sysinfo, &QPushButton::clicked, this, [this] { showSystemInfo(this); });
 }
 
 void frmsplitter::setSource(const QString& path) {

@@ -50,8 +50,21 @@ void showInfoWindow(QWidget* parent, const QString& caption, const QString& text
     w->show();
 }
 
+namespace {
+bool g_openTestMode = false;
+QStringList g_opened;
+}  // namespace
+
+void OpenHooks::setTestMode(bool on) { g_openTestMode = on; }
+const QStringList& OpenHooks::opened() { return g_opened; }
+void OpenHooks::clear() { g_opened.clear(); }
+
 bool openWithAssociatedApp(const QString& pathOrUrl) {
     QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    if (g_openTestMode) {
+        g_opened << url.toString();
+        return true;
+    }
     return QDesktopServices::openUrl(url);
 }
 

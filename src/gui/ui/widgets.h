@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
+#include <QStringList>
 #include <QStyle>
 #include <QWidget>
 
@@ -23,6 +24,13 @@ void showInfoWindow(QWidget* parent, const QString& caption, const QString& text
 
 // Opens a file or address with the desktop's associated application.
 bool openWithAssociatedApp(const QString& pathOrUrl);
+// Test hook: in test mode nothing is launched; what would have been opened is recorded.
+class OpenHooks {
+public:
+    static void setTestMode(bool on);
+    static const QStringList& opened();
+    static void clear();
+};
 
 // A button showing one of the desktop's standard icons, with its object name and tool tip.
 QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip);

@@ -1,0 +1,179 @@
+#include "core/system/installed_codecs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+}
+
+#include "core/common/text.h"
+
+namespace fw::system {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Named {
+    CodecCategory c;
+    const char* name;
+};
+constexpr Named kNames[] = {
+    {CodecCategory::VideoCompressors, "video-compressors"}, {CodecCategory::AudioCompressors, "audio-compressors"},
+    {CodecCategory::Filters, "filters"},                   {CodecCategory::VideoCapture, "video-capture"},
+    {CodecCategory::AudioCapture, "audio-capture"},         {CodecCategory::AudioRenderers, "audio-renderers"},
+    {CodecCategory::MidiRenderers, "midi"},
+};
+
+// A small text file of the kernel's, read whole; its size is bounded by what we ask for.
+std::string readSmall(const fs::path& p, std::size_t cap = 1 << 20) {
+    std::ifstream in(p, std::ios::binary);
+    std::string s;
+    if (!in) return s;
+    s.resize(cap);
+    in.read(s.data(), static_cast<std::streamsize>(cap));
+    s.resize(static_cast<std::size_t>(in.gcount()));
+    return s;
+}
+
+std::string firstLine(const std::string& s) { return trim(s.substr(0, s.find('\n'))); }
+
+CategoryList encoders(AVMediaType type) {
+    CategoryList l;
+    void* it = nullptr;
+    while (const AVCodec* c = av_codec_iterate(&it))
+        if (c->type == type && av_codec_is_encoder(c))
+            l.names.push_back(std::string(c->name) + (c->long_name ? std::string(" - ") + c->long_name : std::string()));
+    return l;
+}
+
+CategoryList filters() {
+    CategoryList l;
+    void* it = nullptr;
+    while (const AVFilter* f = av_filter_iterate(&it))
+        l.names.push_back(std::string(f->name) + (f->description ? std::string(" - ") + f->description : std::string()));
+    return l;
+}
+
+// /sys/class/video4linux/videoN/name, devices in number order.
+CategoryList videoCapture(const DeviceRoots& r) {
+    CategoryList l;
+    std::error_code ec;
+    const fs::path dir = fs::path(r.sys) / "class/video4linux";
+    if (!fs::is_directory(dir, ec)) {
+        l.ok = fs::exists(fs::path(r.sys) / "class", ec);  // no capture devices is an empty list
+        return l;
+    }
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        const std::string node = e.path().filename().string();
+        if (node.rfind("video", 0) != 0) continue;
+        found.emplace_back(node, firstLine(readSmall(e.path() / "name", 4096)));
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.first.size() != b.first.size() ? a.first.size() < b.first.size() : a.first < b.first;
+    });
+    for (const auto& [node, name] : found) l.names.push_back(name.empty() ? "/dev/" + node : name + " (/dev/" + node + ")");
+    return l;
+}
+
+// /proc/asound/pcm: "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1".
+CategoryList alsaPcm(const DeviceRoots& r, const char* direction) {
+    CategoryList l;
+    std::error_code ec;
+    const fs::path pcm = fs::path(r.proc) / "asound/pcm";
+    if (!fs::exists(fs::path(r.proc) / "asound", ec)) {
+        l.ok = false;
+        return l;
+    }
+    std::istringstream in(readSmall(pcm));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find(direction) == std::string::npos) continue;
+        const auto colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string id = trim(line.substr(0, colon));
+        const auto next = line.find(':', colon + 1);
+        const std::string name = trim(line.substr(colon + 1, next == std::string::npos ? std::string::npos : next - colon - 1));
+        const auto dash = id.find('-');
+        if (dash == std::string::npos) continue;
+        // "hw:0,0" is the name ALSA's own tools take.
+        l.names.push_back(name + " (hw:" + std::to_string(std::atoi(id.substr(0, dash).c_str())) + "," +
+                          std::to_string(std::atoi(id.substr(dash + 1).c_str())) + ")");
+    }
+    return l;
+}
+
+// /proc/asound/seq/clients: "Client  14 : "Midi Through" [Kernel]" then "  Port   0 : "Midi Through Port-0" (RWe-)".
+CategoryList midiPorts(const DeviceRoots& r) {
+    CategoryList l;
+    std::error_code ec;
+    if (!fs::exists(fs::path(r.proc) / "asound", ec)) {
+        l.ok = false;
+        return l;
+    }
+    std::istringstream in(readSmall(fs::path(r.proc) / "asound/seq/clients"));
+    std::string line;
+    int client = -1;
+    while (std::getline(in, line)) {
+        auto quoted = [&] {
+            const auto a = line.find('"');
+            const auto b = a == std::string::npos ? a : line.find('"', a + 1);
+            return b == std::string::npos ? std::string() : line.substr(a + 1, b - a - 1);
+        };
+        const std::string t = trim(line);
+        if (t.rfind("Client", 0) == 0) {
+            client = std::atoi(t.c_str() + 6);
+            // The system's own timer and announce clients are no MIDI ports.
+            if (client == 0) client = -1;
+        } else if (t.rfind("Port", 0) == 0 && client >= 0) {
+            const int port = std::atoi(t.c_str() + 4);
+            l.names.push_back(quoted() + " (" + std::to_string(client) + ":" + std::to_string(port) + ")");
+        }
+    }
+    return l;
+}
+
+}  // namespace
+
+const std::vector<CodecCategory>& refreshOrder() {
+    static const std::vector<CodecCategory> order = {CodecCategory::VideoCapture,   CodecCategory::VideoCompressors,
+                                                     CodecCategory::AudioCapture,   CodecCategory::AudioCompressors,
+                                                     CodecCategory::AudioRenderers, CodecCategory::MidiRenderers,
+                                                     CodecCategory::Filters};
+    return order;
+}
+
+const char* categoryName(CodecCategory c) {
+    for (const auto& n : kNames)
+        if (n.c == c) return n.name;
+    return "";
+}
+
+bool categoryFromName(const std::string& name, CodecCategory& out) {
+    for (const auto& n : kNames)
+        if (name == n.name) {
+            out = n.c;
+            return true;
+        }
+    return false;
+}
+
+CategoryList listCategory(CodecCategory c, const DeviceRoots& roots) {
+    switch (c) {
+        case CodecCategory::VideoCompressors: return encoders(AVMEDIA_TYPE_VIDEO);
+        case CodecCategory::AudioCompressors: return encoders(AVMEDIA_TYPE_AUDIO);
+        case CodecCategory::Filters: return filters();
+        case CodecCategory::VideoCapture: return videoCapture(roots);
+        case CodecCategory::AudioCapture: return alsaPcm(roots, "capture");
+        case CodecCategory::AudioRenderers: return alsaPcm(roots, "playback");
+        case CodecCategory::MidiRenderers: return midiPorts(roots);
+    }
+    return {};
+}
+
+}  // namespace fw::system
