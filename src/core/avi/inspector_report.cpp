@@ -1,10 +1,15 @@
 // Captions, the plain-text report and the header export of the inspector.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 
 #include "core/avi/avi_internal.h"
 #include "core/common/atomic_file.h"
+#include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "fw/version.h"
@@ -114,11 +119,30 @@ std::string buildReport(const InspectorResult& r, const std::string& dateText, c
 }
 
 bool appendReport(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) return false;
-    out << text;
-    out.flush();
-    return static_cast<bool>(out);
+    // The earlier reports and the new one go to a temporary file that replaces the old only when
+    // all is written: a full disk leaves the file as it was, and no empty file where none was.
+    AtomicFileWriter out(path);
+    if (!out.ok()) return false;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        const int in = openRegular(path, O_RDONLY);
+        if (in < 0) return false;
+        std::string buf(1 << 20, '\0');
+        bool good = true;
+        for (;;) {
+            const ssize_t n = ::read(in, buf.data(), buf.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) good = false;
+            if (n <= 0) break;
+            if (!out.write(buf.data(), static_cast<std::size_t>(n))) {
+                good = false;
+                break;
+            }
+        }
+        ::close(in);
+        if (!good) return false;
+    }
+    return out.write(text.data(), text.size()) && out.commit();
 }
 
 std::int64_t proposedHeaderSize(const InspectorResult& r) { return std::int64_t(r.info.hdrlSize) + 33; }

@@ -100,7 +100,7 @@ bool readAll(PatchIo& io, int fd, std::int64_t pos, std::vector<std::uint8_t>& b
 }  // namespace
 
 ssize_t PatchIo::pwrite(int fd, const void* data, std::size_t len, std::int64_t pos) {
-    return ::pwrite(fd, data, len, static_cast<off_t>(pos));
+    return writeAllAt(fd, data, len, pos) ? static_cast<ssize_t>(len) : -1;
 }
 ssize_t PatchIo::pread(int fd, void* data, std::size_t len, std::int64_t pos) { return ::pread(fd, data, len, static_cast<off_t>(pos)); }
 int PatchIo::fsync(int fd) { return ::fsync(fd); }

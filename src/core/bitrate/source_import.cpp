@@ -41,7 +41,8 @@ bool forEachLine(const std::string& path, Progress& progress, F&& onLine, std::i
         ::close(fd);
         return false;
     }
-    std::vector<char> buf(kBlock);
+    // A small file gets a buffer its size, not the 4 MB block a large one is read in.
+    std::vector<char> buf(static_cast<std::size_t>(std::clamp<std::uint64_t>(total + 1, 4096, kBlock)));
     std::string carry;  // a line that runs over the end of a block
     std::uint64_t done = 0;
     bool go = true;

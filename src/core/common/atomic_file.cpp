@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/common/file_io.h"
@@ -43,15 +44,18 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 bool AtomicFileWriter::write(const void* data, std::size_t len) {
     if (!ok()) return false;
-    const char* p = static_cast<const char*>(data);
-    while (len > 0) {
-        ssize_t n = ::write(m_fd, p, len);
-        if (n <= 0) {
-            m_failed = true;
-            return false;
-        }
-        p += n;
-        len -= static_cast<std::size_t>(n);
+    if (!writeAll(m_fd, data, len)) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::writeAt(const void* data, std::size_t len, std::int64_t offset) {
+    if (!ok()) return false;
+    if (!writeAllAt(m_fd, data, len, offset)) {
+        m_failed = true;
+        return false;
     }
     return true;
 }
@@ -94,10 +98,9 @@ bool AtomicFileWriter::finish(bool replace) {
     return false;
 }
 
-bool copyFileAtomically(const std::string& src, const std::string& dst, long long maxBytes) {
+bool copyFileInto(const std::string& src, AtomicFileWriter& out, long long maxBytes) {
     const int in = openRegular(src, O_RDONLY);
     if (in < 0) return false;
-    AtomicFileWriter out(dst);
     // Blocks of 4 MB: a large copy costs no more memory than a small one.
     std::string buf(4 << 20, '\0');
     long long left = maxBytes < 0 ? -1 : maxBytes;
@@ -105,12 +108,46 @@ bool copyFileAtomically(const std::string& src, const std::string& dst, long lon
     while (ok && left != 0) {
         const std::size_t want = left < 0 ? buf.size() : static_cast<std::size_t>(std::min<long long>(left, static_cast<long long>(buf.size())));
         const ssize_t n = ::read(in, buf.data(), want);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;
         ok = out.write(buf.data(), static_cast<std::size_t>(n));
         if (left > 0) left -= n;
     }
     ::close(in);
+    return ok;
+}
+
+bool copyFileAtomically(const std::string& src, const std::string& dst, long long maxBytes) {
+    AtomicFileWriter out(dst);
+    return copyFileInto(src, out, maxBytes) && out.commit();
+}
+
+bool rewriteWithPatches(const std::string& path, const std::vector<BytePatch>& patches) {
+    const int in = openRegular(path, O_RDONLY);
+    if (in < 0) return false;
+    AtomicFileWriter out(path);
+    std::string buf(4 << 20, '\0');
+    std::int64_t at = 0;
+    bool ok = out.ok();
+    while (ok) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        const std::int64_t end = at + n;
+        for (const auto& p : patches) {
+            const std::int64_t from = std::max(p.offset, at);
+            const std::int64_t to = std::min<std::int64_t>(p.offset + static_cast<std::int64_t>(p.bytes.size()), end);
+            if (from < to)
+                std::memcpy(buf.data() + (from - at), p.bytes.data() + (from - p.offset), static_cast<std::size_t>(to - from));
+        }
+        ok = out.write(buf.data(), static_cast<std::size_t>(n));
+        at = end;
+    }
+    ::close(in);
+    for (const auto& p : patches)
+        if (p.offset < 0 || p.offset + static_cast<std::int64_t>(p.bytes.size()) > at) ok = false;
     return ok && out.commit();
 }
 

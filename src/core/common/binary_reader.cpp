@@ -1,5 +1,7 @@
 #include "core/common/binary_reader.h"
 
+#include "core/common/file_io.h"
+
 #include <bit>
 #include <cstring>
 #include <fstream>
@@ -143,19 +145,9 @@ std::optional<std::uint16_t> BinaryReader::u16leAt(std::size_t pos) const {
 
 std::optional<std::vector<std::uint8_t>> readFileWindow(const std::string& path, std::uint64_t offset,
                                                         std::size_t maxLen) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    auto total = fileSize(path);
-    if (!total) return std::nullopt;
-    std::vector<std::uint8_t> buf;
-    if (offset >= *total) return buf;
-    std::uint64_t left = *total - offset;
-    std::size_t n = left < maxLen ? static_cast<std::size_t>(left) : maxLen;
-    buf.resize(n);
-    in.seekg(static_cast<std::streamoff>(offset));
-    in.read(reinterpret_cast<char*>(buf.data()), static_cast<std::streamsize>(n));
-    buf.resize(static_cast<std::size_t>(in.gcount()));
-    return buf;
+    auto bytes = readRange(path, offset, maxLen);
+    if (!bytes) return std::nullopt;
+    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 std::optional<std::uint64_t> fileSize(const std::string& path) {

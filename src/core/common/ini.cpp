@@ -1,5 +1,7 @@
 #include "core/common/ini.h"
 
+#include "core/common/file_io.h"
+
 // Values are UTF-8 bytes handled as they are; no wide-character conversion is needed.
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
@@ -51,12 +53,10 @@ std::string oneLine(std::string v) {
 }
 
 bool loadFile(CSimpleIniA& ini, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    std::string data = ss.str();
-    return ini.LoadData(data.data(), data.size()) >= 0;
+    // Settings and language files are a few kilobytes; a FIFO or a huge file is not one.
+    auto data = readFileBounded(path, 16 << 20);
+    if (!data) return false;
+    return ini.LoadData(data->data(), data->size()) >= 0;
 }
 
 }  // namespace

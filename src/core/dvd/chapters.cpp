@@ -157,7 +157,8 @@ InfoFile CheckInfo(std::string_view text) {
                     const std::string head = l.substr(0, l.find('='));
                     const auto r = head.find('r');
                     auto n = r == std::string::npos ? std::nullopt : parseNumber(trim(head.substr(r + 1)));
-                    if (!n || *n < 1) return info;
+                    // Judged as a number before it becomes an index: "Chapter7.7e77" is no row.
+                    if (!n || *n < 1 || *n > static_cast<double>(info.rows.size()) || *n != std::floor(*n)) return info;
                     row = static_cast<std::size_t>(*n);
                 }
                 if (row > info.rows.size()) return info;  // a time for a row that does not exist
@@ -174,12 +175,9 @@ InfoFile CheckInfo(std::string_view text) {
 }
 
 bool CheckInfoFile(const std::string& path, InfoFile& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string text(8 << 20, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    out = CheckInfo(text);
+    auto text = readRange(path, 0, 8 << 20);
+    if (!text) return false;
+    out = CheckInfo(*text);
     return true;
 }
 
@@ -259,15 +257,19 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
     }
     const fs::path p(statsPath);
     res.backup = (p.parent_path() / ("StatsReader_" + trim(p.filename().string()) + ".bak")).string();
-    if (!copyFileAtomically(statsPath, res.backup)) {
+    AtomicFileWriter backupWriter(res.backup);
+    if (!copyFileInto(statsPath, backupWriter)) {
         res.messages.push_back(synchRefusal());
         return res;
     }
-    const int fd = fw::openRegular(statsPath, O_RDWR);
+    const int fd = fw::openRegular(statsPath, O_RDONLY);
     if (fd < 0) {
         res.messages.push_back(synchRefusal());
         return res;
     }
+    // Every key frame is set in a new copy of the file that replaces the old one whole: a
+    // failing disk leaves the stats file as it was, not half changed.
+    std::vector<BytePatch> patches;
     bool ok = true;
     for (long long f : frames) {
         const off_t offset = static_cast<off_t>(4 + 68 * std::llabs(f + 1));
@@ -284,15 +286,13 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
         r.ublk = 0;
         r.dd_v = 0;
         r.store(rec);
-        if (::pwrite(fd, rec, sizeof rec, offset) != static_cast<ssize_t>(sizeof rec)) {
-            ok = false;
-            break;
-        }
+        patches.push_back({static_cast<std::int64_t>(offset), std::string(reinterpret_cast<const char*>(rec), sizeof rec)});
         res.changed.push_back(f);
     }
-    ok = (::fsync(fd) == 0) && ok;
     ::close(fd);
+    ok = ok && rewriteWithPatches(statsPath, patches) && backupWriter.commit();
     if (!ok) {
+        res.changed.clear();
         res.messages.push_back(synchRefusal());
         return res;
     }

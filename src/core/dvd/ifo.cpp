@@ -1,10 +1,16 @@
 #include "core/dvd/ifo.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "core/common/file_io.h"
 #include "core/common/text.h"
 
 namespace fw::dvd {
@@ -234,14 +240,24 @@ std::string findVideoTs(const std::string& path) {
 }
 
 void clsDVD::readOne(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    // Opened as a regular file only: a FIFO named like an IFO would otherwise wait for ever.
+    const int fd = openRegular(file, O_RDONLY);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0) ::close(fd);
         m_warnings.push_back(fs::path(file).filename().string() + ": cannot be read.");
         return;
     }
-    std::vector<std::uint8_t> bytes(kMaxIfoBytes);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    std::vector<std::uint8_t> bytes(std::min<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxIfoBytes));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
     m_records.push_back(readIfo(file, bytes, m_warnings));
 }
 

@@ -38,17 +38,10 @@ double seconds(std::chrono::steady_clock::time_point since) {
 // Returns false on an error, and sets stopped when the progress callback asked to stop.
 bool copyRange(int in, std::int64_t offset, int out, std::int64_t len, Progress& progress, std::uint64_t& done,
                std::uint64_t total, bool& stopped) {
-    std::vector<char> buf;
     while (len > 0) {
         const std::int64_t chunk = std::min(len, kCopyBlock);
-        loff_t off = offset;
-        ssize_t n = ::copy_file_range(in, &off, out, nullptr, static_cast<std::size_t>(chunk), 0);
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-            // No kernel copy between these files: read and write through a buffer instead.
-            buf.resize(static_cast<std::size_t>(std::min<std::int64_t>(chunk, 1 << 20)));
-            n = ::pread(in, buf.data(), buf.size(), static_cast<off_t>(offset));
-            if (n > 0 && ::write(out, buf.data(), static_cast<std::size_t>(n)) != n) return false;
-        }
+        std::int64_t at = offset;
+        const std::int64_t n = copyChunk(in, &at, out, static_cast<std::size_t>(chunk));
         if (n <= 0) return false;
         offset += n;
         len -= n;
@@ -236,29 +229,43 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
 
     auto out = [&](const std::string& name) { return (fs::path(outDir) / name).string(); };
+    // What this split has put in place: a split that fails takes it all away again, so no set of
+    // pieces that looks whole but is not stays behind.
+    std::vector<std::string> written;
+    auto undo = [&](Message m) {
+        std::error_code ignored;
+        for (const auto& f : written) fs::remove(f, ignored);
+        res.pieces.clear();
+        res.infoFile.clear();
+        res.batScript.clear();
+        res.shScript.clear();
+        return fail(std::move(m));
+    };
     auto writeText = [&](const std::string& path, const std::string& text) {
         AtomicFileWriter w(path);
         w.write(text.data(), text.size());
-        return w.commit();
+        if (!w.commit()) return false;
+        written.push_back(path);
+        return true;
     };
     if (r.script) {
         if (stem != parts->stem) {
             res.infoFile = out(stem + "000");
-            if (!writeText(res.infoFile, infoRecord(parts->extension, "", count, pieceSize))) return fail(splitterMessage(3));
+            if (!writeText(res.infoFile, infoRecord(parts->extension, "", count, pieceSize))) return undo(splitterMessage(3));
         }
         res.batScript = out(sourceName + " - rebuild.bat");
         res.shScript = out(sourceName + " - rebuild.sh");
         if (!writeText(res.batScript, rebuildBat(stem, count, suffix, sourceName)) ||
             !writeText(res.shScript, rebuildSh(stem, count, suffix, sourceName)))
-            return fail(splitterMessage(3));
+            return undo(splitterMessage(3));
         ::chmod(res.shScript.c_str(), 0755);
     } else {
         res.infoFile = out(stem + "000");
-        if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, pieceSize))) return fail(splitterMessage(3));
+        if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, pieceSize))) return undo(splitterMessage(3));
     }
 
     const int in = openRegular(r.source, O_RDONLY);
-    if (in < 0) return fail(splitterMessage(3));
+    if (in < 0) return undo(splitterMessage(3));
     std::uint64_t done = 0;
     bool ok = true;
     for (std::int64_t k = 1; k <= count && ok; ++k) {
@@ -268,12 +275,15 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         ok = w.ok() && copyRange(in, (k - 1) * pieceSize, w.fd(), len, progress, done, static_cast<std::uint64_t>(total),
                                  res.stopped);
         if (ok && !w.commit()) ok = false;
-        if (ok) res.pieces.emplace_back(piece, len);
+        if (ok) {
+            res.pieces.emplace_back(piece, len);
+            written.push_back(piece);
+        }
     }
     ::close(in);
     res.elapsed = seconds(start);
     if (res.stopped) return res;  // stopped: nothing to report; the finished pieces stay
-    if (!ok) return fail(splitterMessage(3));
+    if (!ok) return undo(splitterMessage(3));
     res.ok = true;
     const std::string n = std::to_string(count);
     if (res.elapsed > 60) {

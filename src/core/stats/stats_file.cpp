@@ -522,9 +522,11 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
                                               Icon::Information, title));
         return res;
     }
-    // The backup first: the file is changed in place only once a copy of it is safe.
+    // The backup is written first and takes its place once the change is made, so a failure
+    // at any point leaves the stats file and any earlier backup as they were.
     const std::string backup = (std::filesystem::path(path).parent_path() / "StatsReader.bak").string();
-    if (!copyFileAtomically(path, backup)) {
+    AtomicFileWriter backupWriter(backup);
+    if (!copyFileInto(path, backupWriter)) {
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 27, Icon::Critical, title));
         return res;
     }
@@ -546,12 +548,9 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     r.Quant = kForcedKeyQuant;
     std::uint8_t out[kRecordSize];
     r.store(out);
-    int fd = fw::openRegular(path, O_WRONLY);
-    bool ok = fd >= 0;
-    const std::size_t len = bytes.size();
-    ok = ok && ::pwrite(fd, out, len, static_cast<off_t>(offset)) == static_cast<ssize_t>(len);
-    ok = ok && ::fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
+    // The whole file is written anew and renamed over the old: a failing disk leaves it as it was.
+    const bool ok = fw::rewriteWithPatches(path, {{static_cast<std::int64_t>(offset), std::string(reinterpret_cast<const char*>(out), bytes.size())}}) &&
+                    backupWriter.commit();
     if (!ok) {
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 27, Icon::Critical, title));
         return res;

@@ -67,15 +67,7 @@ Message existsQuestion(const std::string& output) {
 
 namespace {
 
-bool writeAt(int fd, const std::vector<std::uint8_t>& bytes, off_t at) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
+bool writeHeader(AtomicFileWriter& out, const std::vector<std::uint8_t>& header) { return out.writeAt(header.data(), header.size(), 0); }
 
 // A plain header that turned out too small for its data: the data moves behind an RF64 header in
 // a second temporary file. Rare (the running time said less than 2 GiB), so simple beats clever.
@@ -183,7 +175,7 @@ ConvertResult convert(Decoder& decoder, const std::string& output, Progress prog
             if (options.sizesOnStop && options.sizesOnStop->load() && !needsRf64(res.dataBytes, headerBytes, options.riffLimit)) {
                 const std::uint8_t pad = 0;
                 const bool sized = ((res.dataBytes & 1) == 0 || out.write(&pad, 1)) &&
-                                   writeAt(out.fd(), wavHeader(f, res.dataBytes, res.header), 0);
+                                   writeHeader(out, wavHeader(f, res.dataBytes, res.header));
                 if (!sized) return fail(cannotWrite());
             }
             if (!place(out)) return fail(cannotWrite());
@@ -212,7 +204,7 @@ ConvertResult convert(Decoder& decoder, const std::string& output, Progress prog
         }
     }
     if (!res.ok) {
-        if (!writeAt(out.fd(), wavHeader(f, res.dataBytes, res.header), 0) || !place(out)) return fail(cannotWrite());
+        if (!writeHeader(out, wavHeader(f, res.dataBytes, res.header)) || !place(out)) return fail(cannotWrite());
         res.ok = true;
     }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
