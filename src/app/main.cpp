@@ -1,4 +1,9 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fw/version.h"
 
 #include "core/common/paths.h"
 #include "gui/shell/main_window.h"
@@ -9,6 +14,27 @@
 #include "platform/termination.h"
 
 int main(int argc, char** argv) {
+    // --help and --version need no desktop: answered before Qt looks for a display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--version") {
+            std::printf("Framewise %s\n", fw::kVersionText);
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: framewise [--version] [--help]\n"
+                        "The Framewise desktop toolbox; it needs a desktop session (X11 or Wayland).\n"
+                        "Every tool also runs without one: framewise-cli --help lists them.\n");
+            return 0;
+        }
+    }
+    // A program folder named by FRAMEWISE_HOME keeps everything, Qt's own per-user files too:
+    // a run (the tests' included) leaves nothing under the user's ~/.config or ~/.cache.
+    if (const char* home = std::getenv("FRAMEWISE_HOME"); home && *home) {
+        const std::string h = home;
+        ::setenv("XDG_CONFIG_HOME", (h + "/.config").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (h + "/.cache").c_str(), 1);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Framewise"));
     QApplication::setOrganizationName(QStringLiteral("Framewise"));

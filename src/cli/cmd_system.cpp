@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <thread>
 
 #include "cli/args.h"
@@ -103,9 +105,9 @@ int runUpdateCheck(const Argv& argv) {
     char name[] = "framewise-cli";
     char* qtArgv[] = {name, nullptr};
     QCoreApplication app(qtArgc, qtArgv);
-    const QString folder = QString::fromStdString(fw::paths().userDataDir);
-    QFile::remove(QDir(folder).filePath(QString::fromStdString(updateFileName(url))));
-    const auto fetched = fw::platform::fetchBlocking(QUrl(QString::fromStdString(url)), folder, timeout, static_cast<qint64>(kUpdateFileCap));
+    const QString file = QString::fromStdString(updateFilePath());
+    QFile::remove(file);
+    const auto fetched = fw::platform::fetchBlocking(QUrl(QString::fromStdString(url)), file, timeout, static_cast<qint64>(kUpdateFileCap));
     std::optional<std::string> bytes;
     if (fetched.ok) {
         QFile f(fetched.path);
@@ -115,14 +117,20 @@ int runUpdateCheck(const Argv& argv) {
     if (!bytes) {
         if (a.has("json")) {
             Json j;
-            j.beginObject().field("running", kVersionText).field("error", fetched.error.toStdString()).endObject();
+            j.beginObject().field("running", kVersionText).field("error", fetched.detail.toStdString()).endObject();
             std::printf("%s\n", j.str().c_str());
         }
         failWith(r.messages.front());
-        std::fprintf(stderr, "framewise-cli: %s\n", fetched.error.toStdString().c_str());
+        std::fprintf(stderr, "framewise-cli: %s\n", fw::platform::fetchFailureText(fetched).c_str());
         return 1;
     }
     const bool newer = r.comparison == Comparison::Newer;
+    // Lines as the file has them in JSON; on a terminal without the carriage return that would
+    // send the cursor back over what was printed.
+    auto plain = [](std::string t) {
+        t.erase(std::remove(t.begin(), t.end(), '\r'), t.end());
+        return t;
+    };
     if (a.has("json")) {
         Json j;
         j.beginObject().field("running", kVersionText).field("remote", r.remote).field("newer", newer);
@@ -133,8 +141,13 @@ int runUpdateCheck(const Argv& argv) {
         j.stringArray("lines", r.lines).endObject();
         std::printf("%s\n", j.str().c_str());
     } else {
-        std::printf("running %s, newest %s%s\n", kVersionText, r.remote.c_str(), newer ? ": a newer version has been released" : "");
-        for (const auto& l : r.lines) std::printf("  %s\n", l.c_str());
+        std::printf("running %s, newest %s%s\n", kVersionText, plain(r.remote).c_str(), newer ? ": a newer version has been released" : "");
+        for (const auto& l : r.lines) std::printf("  %s\n", plain(l).c_str());
+    }
+    // A version that cannot be read is told, as the window tells it, and fails the check.
+    if (r.comparison == Comparison::Unknown) {
+        failWith(*comparisonMessage(Comparison::Unknown, false));
+        return 1;
     }
     return 0;
 }
@@ -151,8 +164,10 @@ std::optional<double> countdownText(const std::string& text) {
     long long parts[4] = {};
     char tail = 0;
     if (std::sscanf(text.c_str(), "%lld:%lld:%lld:%lld%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) != 4) return std::nullopt;
-    for (long long p : parts)
-        if (p < 0 || p > 100000) return std::nullopt;
+    // At most 999 days, as the window's fields allow; hours, minutes and seconds as the clock has them.
+    if (parts[0] < 0 || parts[0] > 999) return std::nullopt;
+    for (int i = 1; i < 4; ++i)
+        if (parts[i] < 0 || parts[i] > 99) return std::nullopt;
     return countdownSeconds(static_cast<double>(parts[0]), static_cast<double>(parts[1]), static_cast<double>(parts[2]),
                             static_cast<double>(parts[3]));
 }
@@ -160,15 +175,19 @@ std::optional<double> countdownText(const std::string& text) {
 }  // namespace
 
 int runShutdown(const Argv& argv) {
-    Args a(argv, {"in", "at", "action"}, {"dry-run", "json"});
+    Args a(argv, {"in", "at", "action"}, {"dry-run", "json", "now"});
     const char* usage =
-        "usage: shutdown (--in D:H:M:S | --at \"YYYY-MM-DD HH:MM:SS\") --action logoff|shutdown|reboot|poweroff [--dry-run] [--json]";
+        "usage: shutdown (--in D:H:M:S | --at \"YYYY-MM-DD HH:MM:SS\") --action logoff|shutdown|reboot|poweroff [--now] [--dry-run] "
+        "[--json]";
     if (!a.ok() || !a.positionals().empty() || a.has("in") == a.has("at") || !a.has("action")) return fail(usage, 2);
+    for (const char* o : {"in", "at", "action"})
+        if (a.all(o).size() > 1) return fail(std::string("--") + o + " given twice", 2);
     int action = -1;
     for (int i = 0; i < 4; ++i)
         if (*a.get("action") == actionName(i)) action = i;
     if (action < 0) return fail(usage, 2);
     double wait = 0;
+    std::optional<std::time_t> target;
     if (a.has("in")) {
         auto s = countdownText(*a.get("in"));
         if (!s) return fail("--in takes D:H:M:S, e.g. 0:1:30:0", 2);
@@ -178,7 +197,11 @@ int runShutdown(const Argv& argv) {
         if (!when) return fail("--at takes \"YYYY-MM-DD HH:MM:SS\" in local time", 2);
         wait = std::difftime(*when, std::time(nullptr));
         if (wait < 0) return failWith(Message::lang("ShutDownMsgBox", 11, Icon::Exclamation));
+        target = *when;
     }
+    // A zero wait acts at once: the window asks first, the command line wants it said.
+    if (wait <= 0 && !a.has("now") && !a.has("dry-run"))
+        return fail("the wait is zero: the " + std::string(actionName(action)) + " would happen at once; give --now to mean it", 2);
     RecordingBackend dry;
     if (a.has("dry-run")) {
         // The calls the sequence would make if every attempt failed, so all three are shown.
@@ -188,7 +211,7 @@ int runShutdown(const Argv& argv) {
             Json j;
             j.beginObject().field("action", actionName(action)).field("wait_s", static_cast<long long>(wait)).key("calls").beginArray();
             for (const auto& c : dry.calls()) {
-                const auto l = logindCall(c);
+                const auto l = logindCall(action, c);
                 j.beginObject()
                     .field("flags", static_cast<long long>(c.flags))
                     .field("reserved", static_cast<long long>(c.reserved))
@@ -201,7 +224,7 @@ int runShutdown(const Argv& argv) {
         } else {
             std::printf("wait %lld s, then %s\n", static_cast<long long>(wait), actionName(action));
             for (const auto& c : dry.calls()) {
-                const auto l = logindCall(c);
+                const auto l = logindCall(action, c);
                 std::printf("  flags %u, reserved 0x%08X: logind %s%s\n", c.flags, c.reserved, l.method.c_str(),
                             l.ignoreInhibitors ? " (inhibitors ignored)" : "");
             }
@@ -209,10 +232,26 @@ int runShutdown(const Argv& argv) {
         return 0;
     }
     std::fprintf(stderr, "framewise-cli: %s in %lld s (interrupt to cancel)\n", actionName(action), static_cast<long long>(wait));
-    std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    // A time of day is a time of day: waited for on the wall clock, so a suspend on the way
+    // does not make it late. A countdown is a length of time, on the steady clock.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(wait));
+    for (;;) {
+        const bool due = target ? std::time(nullptr) >= *target : std::chrono::steady_clock::now() >= end;
+        if (due) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
     auto backend = fw::platform::makeLogindBackend();
-    const auto calls = ShutdownSystem(action, Family::Nt5, *backend);
-    (void)calls;
+    struct Judged : ExitBackend {
+        ExitBackend& real;
+        bool any = false;
+        explicit Judged(ExitBackend& r) : real(r) {}
+        bool exitWindows(int act, const ExitCall& c) override { return any = real.exitWindows(act, c); }
+    } judged(*backend);
+    ShutdownSystem(action, Family::Nt5, judged);
+    if (!judged.any) {
+        std::fprintf(stderr, "framewise-cli: logind refused every attempt to %s\n", actionName(action));
+        return 1;
+    }
     return 0;
 }
 

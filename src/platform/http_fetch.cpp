@@ -2,20 +2,22 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkRequest>
 
 #include "core/common/atomic_file.h"
-#include "core/system/update_check.h"
+#include "core/common/lang.h"
 
 namespace fw::platform {
 
+namespace {
+constexpr int kMaxHops = 5;
+}
+
 HttpFetch::HttpFetch(QObject* parent) : QObject(parent), m_net(new QNetworkAccessManager(this)) {
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] {
-        if (m_reply) finish(false, QStringLiteral("no answer within the time-out"));
-    });
+    connect(&m_deadline, &QTimer::timeout, this, [this] { finish(FetchError::Unreachable, QStringLiteral("no answer within the time-out")); });
 }
 
 HttpFetch::~HttpFetch() {
@@ -25,50 +27,65 @@ HttpFetch::~HttpFetch() {
     }
 }
 
-bool HttpFetch::start(const QUrl& url, const QString& folder, std::function<void(const FetchResult&)> done, int timeoutMs,
+bool HttpFetch::start(const QUrl& url, const QString& target, std::function<void(const FetchResult&)> done, int timeoutMs,
                       qint64 maxBytes) {
-    if (m_reply) return false;
+    if (busy()) return false;
     m_done = std::move(done);
     m_body.clear();
     m_max = maxBytes;
+    m_hops = 0;
+    m_target = target;
     m_scheme = url.scheme().toLower();
-    const QString name = QString::fromStdString(fw::system::updateFileName(url.toString(QUrl::FullyEncoded).toStdString()));
-    if (!url.isValid() || (m_scheme != QLatin1String("http") && m_scheme != QLatin1String("https")) || name.isEmpty()) {
-        QTimer::singleShot(0, this, [this] { finish(false, QStringLiteral("not an http or https address of a file")); });
-        m_reply = nullptr;
+    m_pending = true;
+    if (!url.isValid() || url.host().isEmpty() || (m_scheme != QLatin1String("http") && m_scheme != QLatin1String("https"))) {
+        QTimer::singleShot(0, this, [this] { finish(FetchError::Unreachable, QStringLiteral("not an http or https address")); });
         return true;
     }
-    m_target = QDir(folder).filePath(name);
-    QNetworkRequest req(url);
-    // Redirects are followed only to the same scheme: an https address never ends up on http.
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    req.setMaximumRedirectsAllowed(5);
-    req.setTransferTimeout(timeoutMs);
-    m_reply = m_net->get(req);
-    connect(m_reply, &QNetworkReply::redirected, this, [this](const QUrl& to) {
-        if (to.scheme().toLower() == m_scheme) emit m_reply->redirectAllowed();
-        else finish(false, QStringLiteral("redirected to another scheme"));
-    });
-    connect(m_reply, &QNetworkReply::readyRead, this, [this] {
-        m_body += m_reply->readAll();
-        if (m_body.size() > m_max) finish(false, QStringLiteral("larger than %1 bytes").arg(m_max));
-    });
-    connect(m_reply, &QNetworkReply::finished, this, [this] {
-        if (!m_reply) return;
-        if (m_reply->error() != QNetworkReply::NoError) {
-            finish(false, m_reply->errorString());
-            return;
-        }
-        m_body += m_reply->readAll();
-        if (m_body.size() > m_max) finish(false, QStringLiteral("larger than %1 bytes").arg(m_max));
-        else finish(true, {});
-    });
-    // The transfer time-out counts idle time; the deadline bounds the whole exchange.
+    // The whole exchange, redirects included, within the time-out.
     m_deadline.start(timeoutMs);
+    get(url);
     return true;
 }
 
-void HttpFetch::finish(bool ok, const QString& error) {
+void HttpFetch::get(const QUrl& url) {
+    QNetworkRequest req(url);
+    // Redirects are followed here, not by Qt: only within the scheme, and counted.
+    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    req.setTransferTimeout(std::max(1, m_deadline.remainingTime()));
+    m_body.clear();
+    m_reply = m_net->get(req);
+    connect(m_reply, &QNetworkReply::readyRead, this, [this] {
+        m_body += m_reply->readAll();
+        if (m_body.size() > m_max) finish(FetchError::TooLarge, QStringLiteral("larger than %1 bytes").arg(m_max));
+    });
+    connect(m_reply, &QNetworkReply::finished, this, [this] {
+        if (!m_reply) return;
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 300 && status < 400) {
+            // The raw header: Qt's parsed one is empty for a relative address ("/new/place").
+            const QByteArray location = m_reply->rawHeader("Location");
+            const QUrl to = location.isEmpty() ? QUrl() : m_reply->url().resolved(QUrl::fromEncoded(location));
+            QNetworkReply* old = m_reply;
+            m_reply = nullptr;
+            old->disconnect(this);
+            old->deleteLater();
+            if (!to.isValid() || to.scheme().toLower() != m_scheme)
+                return finish(FetchError::Redirect, QStringLiteral("sent on to another scheme: %1").arg(to.toString()));
+            if (++m_hops > kMaxHops) return finish(FetchError::Redirect, QStringLiteral("sent on more than %1 times").arg(kMaxHops));
+            get(to);
+            return;
+        }
+        if (m_reply->error() != QNetworkReply::NoError && status == 0) return finish(FetchError::Unreachable, m_reply->errorString());
+        if (status != 200) return finish(FetchError::HttpStatus, QStringLiteral("HTTP %1").arg(status));
+        m_body += m_reply->readAll();
+        if (m_body.size() > m_max) return finish(FetchError::TooLarge, QStringLiteral("larger than %1 bytes").arg(m_max));
+        finish(FetchError::None, {});
+    });
+}
+
+void HttpFetch::finish(FetchError error, const QString& detail) {
+    if (!m_pending) return;
+    m_pending = false;
     m_deadline.stop();
     if (m_reply) {
         QNetworkReply* r = m_reply;
@@ -79,13 +96,16 @@ void HttpFetch::finish(bool ok, const QString& error) {
     }
     FetchResult res;
     res.error = error;
-    if (ok) {
+    res.detail = detail;
+    if (error == FetchError::None) {
+        QDir().mkpath(QFileInfo(m_target).absolutePath());
         fw::AtomicFileWriter out(m_target.toStdString());
         if (out.ok() && out.write(m_body.constData(), static_cast<std::size_t>(m_body.size())) && out.commit()) {
             res.ok = true;
             res.path = m_target;
         } else {
-            res.error = QStringLiteral("cannot write %1").arg(m_target);
+            res.error = FetchError::CannotWrite;
+            res.detail = QStringLiteral("cannot write %1").arg(m_target);
         }
     }
     m_body.clear();
@@ -94,18 +114,32 @@ void HttpFetch::finish(bool ok, const QString& error) {
     if (done) done(res);
 }
 
-FetchResult fetchBlocking(const QUrl& url, const QString& folder, int timeoutMs, qint64 maxBytes) {
+std::string fetchFailureText(const FetchResult& r) {
+    int key = 0;
+    switch (r.error) {
+        case FetchError::HttpStatus: key = 7; break;
+        case FetchError::TooLarge: key = 8; break;
+        case FetchError::CannotWrite: key = 9; break;
+        case FetchError::Redirect: key = 10; break;
+        case FetchError::Unreachable: key = 11; break;
+        case FetchError::None: break;
+    }
+    std::string text = key ? fw::LangText("CheckUpdatesMsgBox", key) + " " : std::string();
+    return text + r.detail.toStdString();
+}
+
+FetchResult fetchBlocking(const QUrl& url, const QString& target, int timeoutMs, qint64 maxBytes) {
     HttpFetch fetch;
     FetchResult result;
     QEventLoop loop;
     fetch.start(
-        url, folder,
+        url, target,
         [&](const FetchResult& r) {
             result = r;
             loop.quit();
         },
         timeoutMs, maxBytes);
-    loop.exec();
+    if (fetch.busy()) loop.exec();
     return result;
 }
 

@@ -20,8 +20,8 @@ constexpr quint64 kRootCheckInhibitors = 1;
 
 class LogindBackend final : public fw::system::ExitBackend {
 public:
-    bool exitWindows(const fw::system::ExitCall& c) override {
-        const auto call = fw::system::logindCall(c);
+    bool exitWindows(int action, const fw::system::ExitCall& c) override {
+        const auto call = fw::system::logindCall(action, c);
         QDBusInterface manager(kService, kManagerPath, kManager, QDBusConnection::systemBus());
         if (!manager.isValid()) return false;
         if (call.method == "TerminateSession") return terminateOwnSession(manager);

@@ -8,6 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -47,6 +52,32 @@ bool removable(const std::string& source) {
     return readSmall((block / "removable").string(), 16).rfind('1', 0) == 0;
 }
 
+// statvfs of a network share that no longer answers can wait for minutes: asked on a thread of
+// its own and given two seconds; a share that does not answer is shown without sizes.
+bool statWithin(const std::string& path, struct statvfs& out, std::chrono::milliseconds limit) {
+    struct Shared {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        bool ok = false;
+        struct statvfs v {};
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, path] {
+        struct statvfs v {};
+        const bool ok = ::statvfs(path.c_str(), &v) == 0;
+        std::lock_guard<std::mutex> lock(shared->m);
+        shared->v = v;
+        shared->ok = ok;
+        shared->done = true;
+        shared->cv.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(shared->m);
+    if (!shared->cv.wait_for(lock, limit, [&] { return shared->done; }) || !shared->ok) return false;
+    out = shared->v;
+    return true;
+}
+
 std::vector<DriveFacts> drives() {
     std::vector<DriveFacts> out;
     std::set<dev_t> seenDevices;
@@ -58,9 +89,12 @@ std::vector<DriveFacts> drives() {
         const bool network = fw::system::isNetworkFs(m.fsType);
         const bool device = m.source.rfind("/dev/", 0) == 0 && m.fsType != "squashfs";
         if (!network && !device && m.mountPoint != "/") continue;
-        struct stat st {};
-        if (::stat(m.mountPoint.c_str(), &st) != 0) continue;
-        if (network ? !seenSources.insert(m.source).second : !seenDevices.insert(st.st_dev).second) continue;
+        if (network) {
+            if (!seenSources.insert(m.source).second) continue;
+        } else {
+            struct stat st {};
+            if (::stat(m.mountPoint.c_str(), &st) != 0 || !seenDevices.insert(st.st_dev).second) continue;
+        }
         DriveFacts d;
         d.root = m.mountPoint;
         const bool optical = m.source.rfind("/dev/sr", 0) == 0 || m.fsType == "iso9660" || m.fsType == "udf";
@@ -75,7 +109,8 @@ std::vector<DriveFacts> drives() {
             d.type = 3;
         }
         struct statvfs v {};
-        if (::statvfs(m.mountPoint.c_str(), &v) == 0) {
+        const bool sized = network ? statWithin(m.mountPoint, v, std::chrono::seconds(2)) : ::statvfs(m.mountPoint.c_str(), &v) == 0;
+        if (sized) {
             d.sized = true;
             d.totalBytes = static_cast<std::uint64_t>(v.f_blocks) * v.f_frsize;
             d.freeBytes = static_cast<std::uint64_t>(v.f_bavail) * v.f_frsize;

@@ -12,6 +12,7 @@ namespace fw::platform {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_terminating = false;
 
 void onSignal(int) {
     const char c = 1;
@@ -21,6 +22,8 @@ void onSignal(int) {
 
 }  // namespace
 
+bool terminating() { return g_terminating; }
+
 void closeOnTerminationSignals(std::function<void()> handler) {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
@@ -28,6 +31,7 @@ void closeOnTerminationSignals(std::function<void()> handler) {
         char buf[16];
         while (::read(g_pipe[0], buf, sizeof buf) > 0) {
         }
+        g_terminating = true;
         handler();
     });
     struct sigaction act {};

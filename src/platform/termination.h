@@ -8,5 +8,7 @@ namespace fw::platform {
 
 // Calls onSignal on the Qt event loop's thread when one of the signals arrives. Once per process.
 void closeOnTerminationSignals(std::function<void()> onSignal);
+// True once such a signal has come: windows ask nothing more and open nothing new.
+bool terminating();
 
 }  // namespace fw::platform

@@ -16,6 +16,7 @@
 #include "core/common/ini.h"
 #include "core/common/lang.h"
 #include "core/common/paths.h"
+#include "core/system/update_check.h"
 #include "gui/shell/about.h"
 #include "gui/splitter/frmsplitter.h"
 #include "gui/system/codecs_window.h"
@@ -32,10 +33,13 @@ using fw::test::GuiEnv;
 
 namespace {
 
-// Serves fixed bodies by path; "/silent" accepts the connection and never answers.
+// Serves fixed bodies by path; "/silent" accepts the connection and never answers; a path in
+// `redirects` answers 302 to its target, one in `statuses` with that status and no body.
 class TinyHttp : public QObject {
 public:
     QMap<QString, QByteArray> files;
+    QMap<QString, QString> redirects;
+    QMap<QString, int> statuses;
     TinyHttp() {
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -45,6 +49,18 @@ public:
                     if (!m_requests[s].contains("\r\n\r\n")) return;
                     const QByteArray path = m_requests[s].split(' ').value(1);
                     if (path == "/silent/framewise_update.txt") return;
+                    const QString p = QString::fromLatin1(path);
+                    if (redirects.contains(p)) {
+                        s->write("HTTP/1.1 302 Found\r\nLocation: " + redirects.value(p).toLatin1() +
+                                 "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                        s->disconnectFromHost();
+                        return;
+                    }
+                    if (statuses.contains(p)) {
+                        s->write("HTTP/1.1 " + QByteArray::number(statuses.value(p)) + " Status\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                        s->disconnectFromHost();
+                        return;
+                    }
                     const bool found = files.contains(QString::fromLatin1(path));
                     const QByteArray body = files.value(QString::fromLatin1(path), "not here");
                     s->write((found ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
@@ -217,19 +233,39 @@ private slots:
         check(QStringLiteral("/older/framewise_update.txt"));
         QVERIFY(MsgBox::shown().empty());  // sums 11 and 4: nothing to say
 
-        // Too large, never answered, not there, no server: the warning of key 2, and no file left.
+        // Redirects within the scheme are followed (five at most); the file is what counts.
+        server.redirects = {{"/hop1", "/hop2"}, {"/hop2", "/newer/framewise_update.txt"}, {"/loop", "/loop"},
+                            {"/secure", "https://127.0.0.1:1/framewise_update.txt"}};
+        MsgBox::setNextAnswer(Answer::No);
+        check(QStringLiteral("/hop1"));
+        QCOMPARE(w->changeLog().value(0), QStringLiteral("3.6.3\r"));
+        // Whatever the address ends in, the download lands in its own file: settings stay.
+        const std::string settingsBefore = fw::test::readFile(fw::paths().settingsPath);
+        server.files.insert(QStringLiteral("/settings.ini"), "3.6.2\n");
+        check(server.url(QStringLiteral("/settings.ini")));
+        pointUpdatesAt(server.url(QStringLiteral("/same/framewise_update.txt")));
+        QVERIFY(fw::test::readFile(fw::paths().settingsPath).find("[Preferences]") != std::string::npos);
+        QCOMPARE(w->changeLog().value(0), QStringLiteral("3.6.2"));
+
+        // Too large, never answered, not there, not 200, sent round in circles or to another
+        // scheme, no server: the warning of key 2 with the cause, and no file left.
+        server.statuses = {{"/nothing/framewise_update.txt", 204}, {"/unchanged/framewise_update.txt", 304}};
         QTcpServer closed;
         closed.listen(QHostAddress::LocalHost, 0);
         const QString nobody = QStringLiteral("http://127.0.0.1:%1/framewise_update.txt").arg(closed.serverPort());
         closed.close();
-        for (const QString& path : {server.url(QStringLiteral("/big/framewise_update.txt")), server.url(QStringLiteral("/silent/framewise_update.txt")),
-                                    server.url(QStringLiteral("/missing/framewise_update.txt")), nobody}) {
+        for (const QString& path :
+             {server.url(QStringLiteral("/big/framewise_update.txt")), server.url(QStringLiteral("/silent/framewise_update.txt")),
+              server.url(QStringLiteral("/missing/framewise_update.txt")), server.url(QStringLiteral("/nothing/framewise_update.txt")),
+              server.url(QStringLiteral("/unchanged/framewise_update.txt")), server.url(QStringLiteral("/loop")),
+              server.url(QStringLiteral("/secure")), nobody}) {
             check(path);
             QCOMPARE(MsgBox::shown().size(), 1u);
-            QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("CheckUpdatesMsgBox", 2));
+            QVERIFY2(MsgBox::shown().back().text.startsWith(fw::gui::lang("CheckUpdatesMsgBox", 2) + QLatin1Char('\n')),
+                     qPrintable(path + QStringLiteral(": ") + MsgBox::shown().back().text));
             QCOMPARE(MsgBox::shown().back().icon, fw::Icon::Exclamation);
             QVERIFY(w->changeLog().isEmpty());
-            QVERIFY(!QFile::exists(QString::fromStdString(fw::paths().userDataDir) + QStringLiteral("/framewise_update.txt")));
+            QVERIFY(!QFile::exists(QString::fromStdString(fw::system::updateFilePath())));
         }
     }
 

@@ -43,7 +43,7 @@ private slots:
         fw::gui::FileDialogHooks::setNextFileName(QString::fromStdString(mod));
         QTest::mouseClick(child<QPushButton>(w, "cmdLoad"), Qt::LeftButton);
         const auto& dialog = fw::gui::FileDialogHooks::shown().back();
-        QCOMPARE(dialog.title, fw::gui::lang("General", 3));
+        QCOMPARE(dialog.title, fw::gui::dialogTitle(3, 9));
         QVERIFY(dialog.filters.front().startsWith(QStringLiteral("Convertable files (*.mp?;*.ogg;*.mo3;")));
         QCOMPARE(child<QLabel>(w, "lblCaption")->text(), QStringLiteral("Playing MOD music \\fw test tune\\ [2 orders]"));
         QCOMPARE(child<QLabel>(w, "lblTime")->text(), fw::gui::lang("InvCalc", 6) + QStringLiteral(" 0:15"));

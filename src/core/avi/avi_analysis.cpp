@@ -10,6 +10,7 @@ extern "C" {
 
 #include "core/avi/avi_internal.h"
 #include "core/codecdb/codec_db.h"
+#include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
@@ -264,6 +265,11 @@ InspectorResult inspectAvi(const std::string& path, Progress progress, bool roun
 }
 
 bool looksLikeOgm(const std::string& path) {
+    // The file's first bytes say what it is; the name only when it has none to say.
+    if (auto head = readRange(path, 0, 12); head && head->size() >= 4) {
+        if (head->compare(0, 4, "OggS") == 0) return true;
+        if (head->compare(0, 4, "RIFF") == 0) return false;
+    }
     auto slash = path.find_last_of("/\\");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return ifind(name, "ogm") != std::string::npos || ifind(name, "ogg") != std::string::npos;

@@ -150,7 +150,8 @@ InspectorResult inspectOgm(const std::string& path, Progress progress = {});
 // The walk and, when asked, the index of a file, without the analysis: what the header patchers
 // and the inverse calculator need. Nothing when the file is not an AVI.
 std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
-// Dropped or named files: names holding "ogm" or "ogg" (any case) go to the OGM reader.
+// Whether the OGM reader takes the file: its first bytes "OggS" (or "RIFF" for the AVI reader);
+// a file too short to tell goes by its name ("ogm" or "ogg" in it, any case).
 bool looksLikeOgm(const std::string& path);
 InspectorResult inspect(const std::string& path, Progress progress = {}, bool roundBitrate = true);
 

@@ -69,6 +69,43 @@ std::string quoteSh(const std::string& s) {
     return out + "'";
 }
 
+// The word quoteSh made from a name, read back: the name; nothing when text is no such word.
+std::optional<std::string> unquoteSh(std::string_view text) {
+    if (text.size() < 2 || text.front() != '\'' || text.back() != '\'') return std::nullopt;
+    std::string out;
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] == '\'') {
+            if (text.compare(i, 4, "'\\''") != 0) return std::nullopt;
+            out += '\'';
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The original name of a set split with the rebuild scripts, whose pieces carry a shortened
+// stem: the shell script beside them says it ("mv STEMrebuild-part 'NAME'").
+std::optional<std::string> nameFromScript(const fs::path& folder, const std::string& stem) {
+    std::error_code ec;
+    int seen = 0;
+    const std::string tmp = "mv " + quoteSh(stem + "rebuild-part") + " ";
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        if (++seen > 10000) break;  // a folder of pieces, not of everything
+        const std::string n = e.path().filename().string();
+        if (n.size() < 13 || n.compare(n.size() - 13, 13, " - rebuild.sh") != 0) continue;
+        auto text = readFileBounded(e.path().string(), 1 << 20);
+        if (!text) continue;
+        const auto at = text->find(tmp);
+        if (at == std::string::npos) continue;
+        const auto end = text->find('\n', at);
+        auto name = unquoteSh(std::string_view(*text).substr(at + tmp.size(), end == std::string::npos ? std::string::npos : end - at - tmp.size()));
+        if (name && !name->empty() && name->find('/') == std::string::npos && *name != "." && *name != "..") return name;
+    }
+    return std::nullopt;
+}
+
 // The first name a split would write that is the source itself: the info record and the
 // scripts, and every piece with and without the kept extension.
 std::optional<std::string> nameClash(const std::string& source, const std::string& outDir, const std::string& stem,
@@ -344,6 +381,10 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     const std::string base = info.substr(0, dot + 1);
     res.output = base + extension;
     std::error_code ec;
+    // A set made with the rebuild scripts has a shortened stem; its shell script names the file.
+    if (auto original = nameFromScript(fs::path(info).parent_path().empty() ? fs::path(".") : fs::path(info).parent_path(),
+                                       fs::path(info.substr(0, dot + 1)).filename().string()))
+        res.output = (fs::path(info).parent_path() / *original).string();
     // A short name from the script option keeps no marker in the record, yet its pieces may carry
     // the extension: the names on disk decide.
     if (suffix.empty() && !extension.empty() && !fs::exists(base + pieceName("", 1, ""), ec) &&
@@ -397,7 +438,8 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     res.ok = true;
     res.bytes = static_cast<std::int64_t>(total);
     res.elapsed = seconds(start);
-    res.status = LangText("FileSplitter", 12) + " " + numberText(roundHalfEven(res.elapsed, 0)) + " s!";
+    res.status = LangText("FileSplitter", 12) + " " + numberText(roundHalfEven(res.elapsed, 0)) + " s! (" +
+                 fs::path(res.output).filename().string() + ")";
     return res;
 }
 

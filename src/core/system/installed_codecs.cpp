@@ -72,6 +72,9 @@ CategoryList videoCapture(const DeviceRoots& r) {
     for (const auto& e : fs::directory_iterator(dir, ec)) {
         const std::string node = e.path().filename().string();
         if (node.rfind("video", 0) != 0) continue;
+        // A device's second node (index 1: its metadata) is the same camera again.
+        const std::string index = firstLine(readSmall(e.path() / "index", 64));
+        if (!index.empty() && index != "0") continue;
         found.emplace_back(node, firstLine(readSmall(e.path() / "name", 4096)));
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
@@ -85,20 +88,31 @@ CategoryList videoCapture(const DeviceRoots& r) {
 CategoryList alsaPcm(const DeviceRoots& r, const char* direction) {
     CategoryList l;
     std::error_code ec;
-    const fs::path pcm = fs::path(r.proc) / "asound/pcm";
-    if (!fs::exists(fs::path(r.proc) / "asound", ec)) {
+    // No /proc at all: nothing can be said. No ALSA in it: no sound devices, an empty list.
+    if (!fs::is_directory(r.proc, ec)) {
         l.ok = false;
         return l;
     }
-    std::istringstream in(readSmall(pcm));
+    std::istringstream in(readSmall(fs::path(r.proc) / "asound/pcm"));
     std::string line;
     while (std::getline(in, line)) {
-        if (line.find(direction) == std::string::npos) continue;
-        const auto colon = line.find(':');
+        // "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1": the fields after the
+        // two names say what the device does; a name may hold the words too.
+        std::vector<std::string> fields;
+        for (std::size_t start = 0;;) {
+            const auto sep = line.find(" : ", start);
+            fields.push_back(trim(line.substr(start, sep == std::string::npos ? std::string::npos : sep - start)));
+            if (sep == std::string::npos) break;
+            start = sep + 3;
+        }
+        if (fields.size() < 3) continue;
+        bool does = false;
+        for (std::size_t i = 2; i < fields.size(); ++i) does = does || fields[i].rfind(direction, 0) == 0;
+        if (!does) continue;
+        const auto colon = fields[0].find(':');
         if (colon == std::string::npos) continue;
-        const std::string id = trim(line.substr(0, colon));
-        const auto next = line.find(':', colon + 1);
-        const std::string name = trim(line.substr(colon + 1, next == std::string::npos ? std::string::npos : next - colon - 1));
+        const std::string id = trim(fields[0].substr(0, colon));
+        const std::string name = trim(fields[0].substr(colon + 1));
         const auto dash = id.find('-');
         if (dash == std::string::npos) continue;
         // "hw:0,0" is the name ALSA's own tools take.
@@ -112,7 +126,7 @@ CategoryList alsaPcm(const DeviceRoots& r, const char* direction) {
 CategoryList midiPorts(const DeviceRoots& r) {
     CategoryList l;
     std::error_code ec;
-    if (!fs::exists(fs::path(r.proc) / "asound", ec)) {
+    if (!fs::is_directory(r.proc, ec)) {
         l.ok = false;
         return l;
     }
@@ -131,6 +145,9 @@ CategoryList midiPorts(const DeviceRoots& r) {
             // The system's own timer and announce clients are no MIDI ports.
             if (client == 0) client = -1;
         } else if (t.rfind("Port", 0) == 0 && client >= 0) {
+            // "(RWe-)": W, the port takes events: something MIDI can be played to.
+            const auto flags = t.rfind('(');
+            if (flags == std::string::npos || t.find('W', flags) == std::string::npos) continue;
             const int port = std::atoi(t.c_str() + 4);
             l.names.push_back(quoted() + " (" + std::to_string(client) + ":" + std::to_string(port) + ")");
         }

@@ -28,22 +28,25 @@ std::vector<ExitCall> ShutdownSystem(int action, Family family, ExitBackend& bac
     std::vector<ExitCall> made;
     for (const ExitCall& c : exitSequence(action, family)) {
         made.push_back(c);
-        if (backend.exitWindows(c)) break;
+        if (backend.exitWindows(action, c)) break;
     }
     return made;
 }
 
-LogindCall logindCall(const ExitCall& call) {
-    constexpr unsigned kShutdown = 1, kReboot = 2, kForce = 4, kPowerOff = 8, kForceIfHung = 16;
+LogindCall logindCall(int action, const ExitCall& call) {
+    constexpr unsigned kForce = 4, kForceIfHung = 16;
     LogindCall l;
     l.ignoreInhibitors = (call.flags & (kForce | kForceIfHung)) != 0;
-    if (call.flags & kReboot) l.method = "Reboot";
-    else if (call.flags & (kShutdown | kPowerOff)) l.method = "PowerOff";
-    else l.method = "TerminateSession";
+    switch (action) {
+        case 1:
+        case 3: l.method = "PowerOff"; break;
+        case 2: l.method = "Reboot"; break;
+        default: l.method = "TerminateSession"; break;
+    }
     return l;
 }
 
-bool RecordingBackend::exitWindows(const ExitCall& call) {
+bool RecordingBackend::exitWindows(int, const ExitCall& call) {
     const std::size_t i = m_calls.size();
     m_calls.push_back(call);
     return i < m_answers.size() ? m_answers[i] : true;
@@ -111,13 +114,18 @@ std::optional<std::time_t> parseLocalTime(const std::string& text) {
     if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec, &tail) != 6)
         return std::nullopt;
     const std::tm asked = t;
+    if (asked.tm_year < 1970) return std::time_t{0};  // long past: the caller says so
     t.tm_year -= 1900;
     t.tm_mon -= 1;
     t.tm_isdst = -1;
     const std::time_t when = std::mktime(&t);
-    // mktime moves 31 February to 3 March; a date that moved was not a date.
-    if (when == static_cast<std::time_t>(-1) || t.tm_year + 1900 != asked.tm_year || t.tm_mon + 1 != asked.tm_mon ||
-        t.tm_mday != asked.tm_mday || t.tm_hour != asked.tm_hour || t.tm_min != asked.tm_min)
+    // mktime moves 31 February to 3 March: a date that moved was not a date. A time the clock
+    // skips when summer time begins (02:30 on that night) moves an hour on, and is that time.
+    const bool sameDay = t.tm_year + 1900 == asked.tm_year && t.tm_mon + 1 == asked.tm_mon && t.tm_mday == asked.tm_mday;
+    const bool sameTime = t.tm_hour == asked.tm_hour && t.tm_min == asked.tm_min;
+    const bool skipped = t.tm_hour == asked.tm_hour + 1 && t.tm_min == asked.tm_min && t.tm_isdst > 0;
+    if (asked.tm_mon < 1 || asked.tm_mon > 12 || asked.tm_mday < 1 || asked.tm_hour > 23 || asked.tm_min > 59 || asked.tm_sec > 59 ||
+        asked.tm_hour < 0 || asked.tm_min < 0 || asked.tm_sec < 0 || !sameDay || !(sameTime || skipped))
         return std::nullopt;
     return when;
 }

@@ -33,29 +33,32 @@ std::vector<ExitCall> exitSequence(int action, Family family);
 class ExitBackend {
 public:
     virtual ~ExitBackend() = default;
-    // True when the logon is being ended.
-    virtual bool exitWindows(const ExitCall& call) = 0;
+    // True when the logon is being ended. The action asked for comes along: a fallback call never
+    // does more than the user chose.
+    virtual bool exitWindows(int action, const ExitCall& call) = 0;
 };
 
 // Tries the sequence until a call succeeds; the calls made, in order.
 std::vector<ExitCall> ShutdownSystem(int action, Family family, ExitBackend& backend);
 
-// What an end-the-logon call is on systemd-logind: log off ends the caller's own session;
-// shut down and power off are PowerOff, reboot is Reboot. The plain call honours inhibitors
-// (other programs' "not now"); the forcing ones ignore them where the caller may.
+// What an end-the-logon call is on systemd-logind: log off ends the caller's own session; shut
+// down and power off are PowerOff, reboot is Reboot. The method follows the action asked for, not
+// the flags: the sequence's last attempt (17 or 5, "shut down" on the platform it was made for)
+// must not power off a machine whose user asked to log off or to reboot. The plain call honours
+// inhibitors (other programs' "not now"); the forcing ones ignore them where the caller may.
 struct LogindCall {
     std::string method;          // "TerminateSession", "PowerOff", "Reboot"
     bool ignoreInhibitors = false;
     bool operator==(const LogindCall&) const = default;
 };
-LogindCall logindCall(const ExitCall& call);
+LogindCall logindCall(int action, const ExitCall& call);
 
 // A backend that makes no call and keeps what it was asked, answering with the given results in
 // turn (then true): the tests' and the dry run's.
 class RecordingBackend : public ExitBackend {
 public:
     explicit RecordingBackend(std::vector<bool> answers = {}) : m_answers(std::move(answers)) {}
-    bool exitWindows(const ExitCall& call) override;
+    bool exitWindows(int action, const ExitCall& call) override;
     const std::vector<ExitCall>& calls() const { return m_calls; }
 
 private:

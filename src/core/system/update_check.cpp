@@ -2,9 +2,12 @@
 
 #include "core/common/lang.h"
 #include "core/common/number.h"
+#include "core/common/paths.h"
 #include "core/common/text.h"
 
 namespace fw::system {
+
+std::string updateFilePath() { return paths().userDataDir + "/updates/framewise_update.txt"; }
 
 std::string updateFileName(std::string_view url) {
     const auto end = url.find_first_of("?#");

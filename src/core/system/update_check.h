@@ -13,6 +13,10 @@ namespace fw::system {
 inline constexpr std::size_t kUpdateFileCap = 64 * 1024;
 inline constexpr int kUpdateTimeoutMs = 10000;
 
+// Where the update file is saved: a folder of its own in the user's data folder, under a fixed
+// name, so no address can make the download replace another file of the program's.
+std::string updateFilePath();
+
 // The last "/"-separated piece of the URL (query and fragment left out): "framewise_update.txt".
 std::string updateFileName(std::string_view url);
 

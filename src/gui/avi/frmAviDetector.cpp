@@ -187,6 +187,14 @@ void frmAviDetector::buildUi() {
     tagsArea->setWidgetResizable(true);
     m_tabs->addTab(tagsArea, lang("AviDetector", 27));
     root->addWidget(m_tabs, 1);
+    // What the reader noticed about the file (damaged pages, streams it does not size): said in
+    // the window, not only on the command line.
+    m_warnings = new QLabel(this);
+    m_warnings->setObjectName(QStringLiteral("lblWarnings"));
+    m_warnings->setWordWrap(true);
+    m_warnings->setStyleSheet(QStringLiteral("background: #fff3b0; padding: 3px;"));
+    m_warnings->hide();
+    root->addWidget(m_warnings);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
@@ -196,7 +204,7 @@ void frmAviDetector::buildUi() {
     connect(open, &QPushButton::clicked, this, &frmAviDetector::cmdOpen_Click);
     connect(report, &QPushButton::clicked, this, &frmAviDetector::cmdReport_Click);
     connect(save, &QPushButton::clicked, this, &frmAviDetector::cmdSaveHeader_Click);
-    connect(play, &QPushButton::clicked, this, [this] { openWithAssociatedApp(qs(m_result.path)); });
+    connect(play, &QPushButton::clicked, this, [this] { openOrSay(this, qs(m_result.path)); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Avi Detector - info"), lang("Infos", 4)); });
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
@@ -226,6 +234,8 @@ void frmAviDetector::reset() {
     }
     m_overhead->clear();
     m_overhead->setStyleSheet(QString());
+    m_warnings->clear();
+    m_warnings->hide();
     m_grid->setRowCount(0);
     while (m_streamTabs->count() > 1) m_streamTabs->removeTab(m_streamTabs->count() - 1);
     for (auto* b : m_fileButtons) b->setEnabled(false);
@@ -237,9 +247,10 @@ void frmAviDetector::cmdOpen_Click() {
                             {{QStringLiteral("Files avi (*.avi)"), QStringLiteral("*.avi")},
                              {QStringLiteral("Files avi (*.divx)"), QStringLiteral("*.divx")},
                              {QStringLiteral("Files Ogm (*.ogm)"), QStringLiteral("*.ogm *.ogg")}},
-                            lang("General", 3));
+                            dialogTitle(3, 1));
     if (r.cancelled()) return;
-    loadFile(r.path, r.filterIndex == 3);
+    // The file's own first bytes decide the reader, whatever filter the dialog showed.
+    loadFile(r.path);
 }
 
 bool frmAviDetector::busy() const { return m_runner->busy(); }
@@ -247,7 +258,7 @@ bool frmAviDetector::busy() const { return m_runner->busy(); }
 void frmAviDetector::loadFile(const QString& path, std::optional<bool> ogm) {
     if (busy()) return;
     reset();
-    const bool isOgm = ogm.value_or(fw::avi::looksLikeOgm(ss(path)));
+    const bool isOgm = ogm.value_or(fw::avi::looksLikeOgm(ss(path)));  // the bytes first, then the name
     const bool rounded = m_chkRBV->isChecked();
     const std::string p = ss(path);
     auto result = std::make_shared<InspectorResult>();
@@ -287,6 +298,10 @@ void frmAviDetector::showResult(const InspectorResult& r) {
             m_fields[static_cast<std::size_t>(21 + 6 * s)]->setVisible(true);
         }
     }
+    QStringList warnings;
+    for (const auto& w : r.warnings) warnings << qs(w);
+    m_warnings->setText(warnings.join(QLatin1Char('\n')));
+    m_warnings->setVisible(!warnings.isEmpty());
     m_overhead->setText(qs(r.overheadLabel));
     if (!r.overheadLabel.empty()) m_overhead->setStyleSheet(QStringLiteral("background: yellow;"));
     m_grid->setRowCount(static_cast<int>(r.chunks.size()));

@@ -56,6 +56,7 @@ private:
     std::array<QLineEdit*, fw::avi::kTagCount> m_tags{};
     std::array<QLabel*, fw::avi::kTagCount> m_tagCaptions{};
     QLabel* m_overhead = nullptr;
+    QLabel* m_warnings = nullptr;
     QTabWidget* m_tabs = nullptr;
     QTabBar* m_streamTabs = nullptr;
     QStackedWidget* m_streamPages = nullptr;

@@ -184,7 +184,7 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(open, &QPushButton::clicked, this, &fps_changer::cmdOpen_Click);
     connect(m_presets, &QComboBox::activated, this, &fps_changer::Combo1_Click);
     connect(m_save, &QPushButton::clicked, this, &fps_changer::cmdSave_Click);
-    connect(m_play, &QPushButton::clicked, this, [this] { openWithAssociatedApp(m_file->text()); });
+    connect(m_play, &QPushButton::clicked, this, [this] { openOrSay(this, m_file->text()); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Fps changer - info"), lang("Infos", 6)); });
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
@@ -271,7 +271,7 @@ synchro::synchro(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(m_file, &QLineEdit::textChanged, this, [this] { m_suggested->setStyleSheet(QString()); });
     connect(open, &QPushButton::clicked, this, &synchro::cmdOpen_Click);
     connect(m_save, &QPushButton::clicked, this, &synchro::cmdSave_Click);
-    connect(m_play, &QPushButton::clicked, this, [this] { openWithAssociatedApp(m_file->text()); });
+    connect(m_play, &QPushButton::clicked, this, [this] { openOrSay(this, m_file->text()); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Audio/Video Synchronizer - info"), lang("Infos", 8)); });
     connect(esci, &QPushButton::clicked, this, &QWidget::close);

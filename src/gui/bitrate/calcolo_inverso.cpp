@@ -109,7 +109,7 @@ Calcolo_Inverso::Calcolo_Inverso(QWidget* parent) : QWidget(parent, Qt::Window) 
 
     connect(open, &QPushButton::clicked, this, &Calcolo_Inverso::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Calcolo_Inverso::Command2_Click);
-    connect(play, &QPushButton::clicked, this, [this] { openWithAssociatedApp(inv_avifile->text()); });
+    connect(play, &QPushButton::clicked, this, [this] { openOrSay(this, inv_avifile->text()); });
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     for (auto* f : {cd74, cd80}) connect(f, &QLineEdit::textChanged, this, [this, f] { onCountChanged(f); });
 }

@@ -270,9 +270,9 @@ void CodecEditor::salva_Click() {
 void CodecEditor::elimina_Click() {
     QString key = m_fields[0]->text();
     if (key.isEmpty()) return;
-    Message ask = Message::lang("DatabaseUpdaterMsgBox", 3, Icon::Question);
-    ask.buttons = Buttons::YesNo;
-    if (MsgBox::show(this, ask, windowTitle()) != Answer::Yes) return;
+    // A delete cannot be undone: Enter answers No.
+    const Message ask = Message::lang("DatabaseUpdaterMsgBox", 3, Icon::Question);
+    if (MsgBox::show(this, qs(ask.resolve()), windowTitle(), Icon::Question, Buttons::YesNo, true) != Answer::Yes) return;
     CodecDb db;
     if (!db.find(m_table, ss(key))) {
         MsgBox::show(this, fw::codecdb::notFoundMessage(m_table), windowTitle());

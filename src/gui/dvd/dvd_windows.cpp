@@ -252,7 +252,7 @@ frmCapitoli::frmCapitoli(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(save, &QPushButton::clicked, this, &frmCapitoli::cmdSave_Click);
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
     connect(findChild<QPushButton*>(QStringLiteral("cmdStats")), &QPushButton::clicked, this, [this, stats] {
-        auto r = OpenFileDialog(this, {{QStringLiteral("Stats file (*.stats)"), QStringLiteral("*.stats")}}, lang("General", 3));
+        auto r = OpenFileDialog(this, {{QStringLiteral("Stats file (*.stats)"), QStringLiteral("*.stats")}}, dialogTitle(3, 2));
         if (!r.cancelled()) stats->setText(r.path);
     });
     connect(findChild<QPushButton*>(QStringLiteral("cmdLoad")), &QPushButton::clicked, this, &frmCapitoli::cmdLoad_Click);
@@ -306,7 +306,7 @@ void frmCapitoli::loadInfo(const QString& path) {
 }
 
 void frmCapitoli::cmdOpen_Click() {
-    auto r = OpenFileDialog(this, {{QStringLiteral("INFO file (*.txt)"), QStringLiteral("*.txt")}}, lang("General", 3));
+    auto r = OpenFileDialog(this, {{QStringLiteral("INFO file (*.txt)"), QStringLiteral("*.txt")}}, dialogTitle(3, 3));
     if (!r.cancelled()) loadInfo(r.path);
 }
 
@@ -330,7 +330,7 @@ void frmCapitoli::cmdEdit_Click(int index) {
 }
 
 void frmCapitoli::cmdSave_Click() {
-    auto d = SaveFileDialog(this, {{lang("General", 11) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt")}}, lang("General", 1),
+    auto d = SaveFileDialog(this, {{lang("General", 11) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt")}}, dialogTitle(1, 8),
                             qs(fw::paths().programFolder));
     if (d.cancelled()) return;
     ChapterFormat f = ChapterFormat::Ogg;

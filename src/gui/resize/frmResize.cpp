@@ -316,7 +316,7 @@ bool frmResize::eventFilter(QObject* obj, QEvent* ev) {
 }
 
 void frmResize::cmdImport0_Click() {
-    auto r = OpenFileDialog(this, {{QStringLiteral("INFO file (*.txt)"), QStringLiteral("*.txt")}}, lang("General", 3));
+    auto r = OpenFileDialog(this, {{QStringLiteral("INFO file (*.txt)"), QStringLiteral("*.txt")}}, dialogTitle(3, 3));
     if (r.cancelled()) return;
     QFile f(r.path);
     // A failed read ends the import silently.

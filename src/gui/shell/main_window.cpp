@@ -142,7 +142,10 @@ void frmMain::buildMenu() {
         else if (name == QLatin1String("about")) connect(a, &QAction::triggered, this, &frmMain::onAbout);
         else if (name == QLatin1String("crediti")) connect(a, &QAction::triggered, this, &frmMain::onCredits);
         else if (name == QLatin1String("mediaplayer")) {
-            // The entry is kept for the menu's shape; it has never had an action.
+            // Kept for the menu's shape; it has never had an action, so it says so instead.
+            a->setEnabled(false);
+            a->setToolTip(lang("General", 23));
+            parent->setToolTipsVisible(true);
         } else {
             a->setEnabled(false);  // until a window is registered for it
             connect(a, &QAction::triggered, this, [this, name] { openTool(name); });

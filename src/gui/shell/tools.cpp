@@ -33,7 +33,12 @@ void registerTools(frmMain& main) {
     main.registerTool(QStringLiteral("convert2wav"), [] { return new frmWriteWave; });
     main.registerTool(QStringLiteral("video"), [] { return new frmCodecs; });
     main.registerTool(QStringLiteral("shutdown"), [] { return new frmshutdown; });
-    main.registerTool(QStringLiteral("updates"), [&main] { return new frmUpdate(main.connection()); });
+    // The update window the start-up check opened, when it is open; otherwise a new one.
+    main.registerTool(QStringLiteral("updates"), [&main]() -> QWidget* {
+        if (auto* service = dynamic_cast<UpdateService*>(main.updateChecker()); service && service->window() && service->window()->isVisible())
+            return service->window();
+        return new frmUpdate(main.connection());
+    });
     // The start-up check, unless the program was given one of its own (the tests' fakes).
     if (!main.updateChecker()) main.setUpdateChecker(std::make_shared<UpdateService>(main.connection()));
     main.registerTool(QStringLiteral("ifoparser"), [] { return new frmIfoParser; });

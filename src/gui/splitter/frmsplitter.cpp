@@ -145,7 +145,7 @@ void frmsplitter::buildUi() {
     root->addWidget(m_status);
 
     connect(browse, &QPushButton::clicked, this, [this] {
-        auto r = OpenFileDialog(this, {{lang("FileSplitter", 18), QStringLiteral("*")}}, lang("General", 3));
+        auto r = OpenFileDialog(this, {{lang("FileSplitter", 18), QStringLiteral("*")}}, dialogTitle(3, 4));
         if (!r.cancelled()) setSource(r.path);
     });
     connect(m_source, &QLineEdit::textChanged, this, &frmsplitter::onSourceChanged);
@@ -178,7 +178,7 @@ void frmsplitter::buildUi() {
     connect(m_split, &QPushButton::clicked, this, &frmsplitter::cmdSplit_Click);
     connect(m_join, &QPushButton::clicked, this, &frmsplitter::cmdJoin_Click);
     connect(m_stop, &QPushButton::clicked, this, &frmsplitter::cmdStop_Click);
-    connect(m_openFolder, &QPushButton::clicked, this, [this] { openWithAssociatedApp(m_outDir); });
+    connect(m_openFolder, &QPushButton::clicked, this, [this] { openOrSay(this, m_outDir); });
     connect(folder, &QPushButton::clicked, this, [this] {
         QString f = FolderDialog(this, lang("FileSplitter", 23), m_outDir);
         if (f.isEmpty()) return;

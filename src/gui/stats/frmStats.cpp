@@ -214,6 +214,8 @@ void frmStats::buildUi() {
     el->addWidget(new QLabel(lang("StatsEditor", 85), edit), 1, 0);
     el->addWidget(keyNumber, 1, 1);
     auto* keyButton = new QPushButton(QStringLiteral("Ins &I-Frame"), edit);
+    m_keyFrame = keyButton;
+    keyButton->setEnabled(false);
     keyButton->setObjectName(QStringLiteral("cmdKeyFrame"));
     keyButton->setToolTip(lang("StatsEditorTooltips", 12));
     el->addWidget(keyButton, 1, 2);
@@ -235,6 +237,8 @@ void frmStats::buildUi() {
     open->setToolTip(lang("General", 3));
     auto* report = new QPushButton(lang("StatsEditor", 38), this);
     report->setObjectName(QStringLiteral("cmdReport"));
+    report->setEnabled(false);
+    m_report = report;
     m_framesTable = new QCheckBox(lang("StatsEditor", 39), this);
     m_framesTable->setObjectName(QStringLiteral("chkFrames"));
     m_framesTable->setToolTip(lang("StatsEditorTooltips", 11));
@@ -272,7 +276,7 @@ void frmStats::buildUi() {
 }
 
 void frmStats::cmdOpen_Click() {
-    auto r = OpenFileDialog(this, {{QStringLiteral("Stats file (*.stats)"), QStringLiteral("*.stats")}}, lang("General", 3));
+    auto r = OpenFileDialog(this, {{QStringLiteral("Stats file (*.stats)"), QStringLiteral("*.stats")}}, dialogTitle(3, 2));
     if (r.cancelled()) return;
     m_curveView->clear();
     m_distView->clear();
@@ -297,14 +301,15 @@ void frmStats::analyse(const QString& path) {
             m_curve = result->second;
             auto* status = field("txtStatus");
             if (m_analysis.wrongVersion) {
+                showRefused(path);
                 status->setText(lang("StatsEditor", 1));
                 setColour(status, 65535u);
-                field("txtFrames")->clear();
                 setWindowTitle(lang("FormCaptions", 16));
                 emit analysed();
                 return;
             }
             if (!m_analysis.ok) {
+                showRefused(path);
                 MsgBox::showAll(this, m_analysis.messages, windowTitle());
                 setWindowTitle(lang("FormCaptions", 6));
                 emit analysed();
@@ -323,6 +328,29 @@ void frmStats::analyse(const QString& path) {
         });
 }
 
+// After a refusal the window shows the refused file and nothing of the one before it: empty
+// figures, a still progress bar, and only the controls that can act (open, auto load, close).
+void frmStats::showRefused(const QString& path) {
+    m_path.clear();
+    field("txtFile")->setText(path);
+    field("txtLength")->clear();
+    field("txtFrames")->clear();
+    for (const auto& f : kSummary) field(f.name)->clear();
+    for (const char* name : {"txtBelow", "txtEqual", "txtAbove"}) field(name)->clear();
+    for (auto* b : m_bars) {
+        b->setRange(0, 1);
+        b->setValue(0);
+    }
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(0);
+    m_curveView->clear();
+    m_distView->clear();
+    m_distText->clear();
+    m_details->clear();
+    for (auto* b : m_steps) b->setEnabled(false);
+    for (auto* b : {m_goto, m_bitcalc, m_save, m_report, m_keyFrame}) b->setEnabled(false);
+}
+
 void frmStats::showSummary() {
     const auto& s = m_analysis.summary;
     field("txtFrames")->setText(QString::number(s.m));
@@ -339,6 +367,9 @@ void frmStats::showSummary() {
     m_distText->setPlainText(qs(d.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     m_goto->setEnabled(true);
     m_bitcalc->setEnabled(true);
+    m_report->setEnabled(true);
+    m_keyFrame->setEnabled(true);
+    m_save->setEnabled(!field("txtTarget")->text().isEmpty());
     field("txtGoto")->setText(QStringLiteral("1"));
     GoTo_Click();
 }
@@ -427,7 +458,7 @@ void frmStats::Bitcalc_Click() {
 void frmStats::cmdReport_Click() {
     if (!m_analysis.ok) return;
     auto d = SaveFileDialog(this, {{lang("General", 11) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt")}},
-                            lang("General", 1));
+                            dialogTitle(1, 6));
     if (d.cancelled()) return;
     const std::string out = reportFileName(ss(d.path), ".txt");
     QDateTime now = QDateTime::currentDateTime();
@@ -443,7 +474,7 @@ void frmStats::cmdSave_Click() {
         MsgBox::show(this, Message::lang("StatsEditorMsgBox", 26, Icon::Exclamation), windowTitle());
         return;
     }
-    auto d = SaveFileDialog(this, {{QStringLiteral("XviD stats (*.stats)"), QStringLiteral("*.stats")}}, lang("General", 1));
+    auto d = SaveFileDialog(this, {{QStringLiteral("XviD stats (*.stats)"), QStringLiteral("*.stats")}}, dialogTitle(1, 7));
     if (d.cancelled()) return;
     const std::string out = reportFileName(ss(d.path), ".stats");
     const std::string in = ss(m_path);

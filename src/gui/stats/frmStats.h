@@ -49,6 +49,7 @@ private:
     void buildUi();
     QLineEdit* field(const char* name) const;
     void showSummary();
+    void showRefused(const QString& path);
 
     BackgroundRunner* m_runner = nullptr;
     QString m_path;
@@ -63,6 +64,8 @@ private:
     QPushButton* m_goto = nullptr;
     QPushButton* m_bitcalc = nullptr;
     QPushButton* m_save = nullptr;
+    QPushButton* m_report = nullptr;
+    QPushButton* m_keyFrame = nullptr;
     QCheckBox* m_framesTable = nullptr;
     std::array<QRadioButton*, 4> m_sizeChoice{};
     std::array<QProgressBar*, 3> m_bars{};  // current, largest, smallest frame

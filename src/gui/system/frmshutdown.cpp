@@ -182,8 +182,10 @@ void frmshutdown::setRunning(bool running) {
 void frmshutdown::cmdStart_Click() {
     if (m_countdown.running()) return;
     double delay = 0;
+    m_wallTarget = QDateTime();
     if (m_clockMode->isChecked()) {
         const QDateTime target(m_date->date(), m_time->time());
+        m_wallTarget = target;
         delay = std::floor(static_cast<double>(QDateTime::currentDateTime().secsTo(target)));
         if (delay < 0) {
             MsgBox::show(this, lang("ShutDownMsgBox", 11), lang("ShutDownMsgBox", 4), Icon::Exclamation);
@@ -221,7 +223,10 @@ void frmshutdown::cmdStop_Click() {
 
 void frmshutdown::tick() {
     if (!m_countdown.running()) return;
-    const double left = m_countdown.remainingMs();
+    // A time of day is watched on the wall clock (a suspend on the way does not make it late); a
+    // countdown on the steady clock.
+    const double left = m_wallTarget.isValid() ? std::max<double>(0, static_cast<double>(QDateTime::currentDateTime().msecsTo(m_wallTarget)))
+                                               : m_countdown.remainingMs();
     const QString text = qs(remainingText(left));
     m_display->setText(text);
     emit remainingChanged(text);

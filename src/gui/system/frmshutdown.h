@@ -2,6 +2,7 @@
 // The shutdown scheduler: after a countdown or at a time of day it logs off, shuts down,
 // reboots or powers off, and the program ends. The wait runs on a timer, so the window and the
 // rest of the program stay usable and Stop works.
+#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -69,6 +70,7 @@ private:
     QLabel* m_display = nullptr;
     QLabel* m_now = nullptr;
     QString m_caption;
+    QDateTime m_wallTarget;  // the time of day waited for, in clock mode
 };
 
 }  // namespace fw::gui

@@ -16,6 +16,7 @@
 #include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
 #include "platform/http_fetch.h"
+#include "platform/termination.h"
 
 namespace fw::gui {
 
@@ -57,7 +58,11 @@ frmUpdate::frmUpdate(std::shared_ptr<platform::ConnectionState> connection, QWid
     buttons->addStretch(1);
     buttons->addWidget(close);
     root->addLayout(buttons);
-    connect(m_check, &QPushButton::clicked, this, &frmUpdate::Command1_Click);
+    // A check from the window's own button is a check by hand, whoever opened the window.
+    connect(m_check, &QPushButton::clicked, this, [this] {
+        automatic = false;
+        Command1_Click();
+    });
     connect(m_download, &QPushButton::clicked, this, &frmUpdate::Command2_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     resize(460, 360);
@@ -82,14 +87,17 @@ void frmUpdate::Command1_Click() {
         emit checked();
         return;
     }
-    const QString folder = qs(fw::paths().userDataDir);
-    const QString file = QDir(folder).filePath(qs(updateFileName(ss(updateUrl()))));
+    const QString file = qs(updateFilePath());
     // The file of an earlier check must not pass for this one's.
     QFile::remove(file);
     m_check->setEnabled(false);
     m_fetch->start(
-        QUrl(updateUrl()), folder, [this](const platform::FetchResult& r) { afterDownload(r.ok ? r.path : QString()); }, m_timeoutMs,
-        static_cast<qint64>(kUpdateFileCap));
+        QUrl(updateUrl()), file,
+        [this](const platform::FetchResult& r) {
+            m_failure = r.ok ? QString() : QStringLiteral("\n") + qs(platform::fetchFailureText(r));
+            afterDownload(r.ok ? r.path : QString());
+        },
+        m_timeoutMs, static_cast<qint64>(kUpdateFileCap));
 }
 
 void frmUpdate::afterDownload(const QString& file) {
@@ -99,14 +107,17 @@ void frmUpdate::afterDownload(const QString& file) {
         QFile f(file);
         if (f.open(QIODevice::ReadOnly)) bytes = f.read(static_cast<qint64>(kUpdateFileCap) + 1).toStdString();
     }
-    const UpdateCheck r = evaluateUpdate(bytes, kVersionText, automatic);
+    UpdateCheck r = evaluateUpdate(bytes, kVersionText, automatic);
     for (const auto& line : r.lines) m_list->addItem(qs(line));
     m_newest->setText(lang("CheckUpdates", 2) + QLatin1Char(' ') + qs(r.remote));
+    if (!bytes && !r.messages.empty()) r.messages.front().suffix += ss(m_failure);
     for (const auto& m : r.messages) {
+        if (platform::terminating()) break;
         const Answer a = MsgBox::show(this, m, windowTitle());
+        if (platform::terminating()) break;
         if (r.comparison != Comparison::Newer) continue;
         if (a == Answer::Yes) {
-            openWithAssociatedApp(downloadPage());
+            openOrSay(this, downloadPage());
         } else if (a == Answer::Cancel && automatic) {
             m_download->show();
             show();
@@ -117,7 +128,7 @@ void frmUpdate::afterDownload(const QString& file) {
     emit checked();
 }
 
-void frmUpdate::Command2_Click() { openWithAssociatedApp(downloadPage()); }
+void frmUpdate::Command2_Click() { openOrSay(this, downloadPage()); }
 
 void UpdateService::runAutomatic(QWidget* owner) {
     (void)owner;

@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace fw::platform {
 class HttpFetch;
+struct FetchResult;
 }
 
 namespace fw::gui {
@@ -48,6 +49,7 @@ private:
     std::shared_ptr<platform::ConnectionState> m_connection;
     platform::HttpFetch* m_fetch = nullptr;
     int m_timeoutMs = fw::system::kUpdateTimeoutMs;
+    QString m_failure;
     QListWidget* m_list = nullptr;
     QLabel* m_running = nullptr;
     QLabel* m_newest = nullptr;

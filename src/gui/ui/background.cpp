@@ -17,7 +17,11 @@ BackgroundRunner::BackgroundRunner(QObject* parent, QProgressBar* bar) : QObject
         if (m_shared->finished) {
             m_timer.stop();
             m_busy = false;
-            if (m_bar) m_bar->setValue(m_bar->maximum());
+            // A run that never said how much it had to do still ends on a full, still bar.
+            if (m_bar) {
+                if (m_bar->maximum() == 0) m_bar->setRange(0, 1000);
+                m_bar->setValue(m_bar->maximum());
+            }
             auto done = std::move(m_done);
             m_done = nullptr;
             if (done) done();

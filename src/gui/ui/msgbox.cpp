@@ -2,6 +2,9 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <algorithm>
+
+#include "platform/termination.h"
 
 namespace fw::gui {
 
@@ -24,10 +27,20 @@ Answer defaultAnswer(fw::Buttons b) {
 }  // namespace
 
 Answer MsgBox::show(QWidget* parent, const QString& text, const QString& title, fw::Icon icon,
-                    fw::Buttons buttons) {
+                    fw::Buttons buttons, bool defaultNo) {
     State& s = state();
+    // The program is ending (a terminate signal): nothing more is asked, and every question gets
+    // the answer that changes nothing.
+    if (fw::platform::terminating()) {
+        switch (buttons) {
+            case fw::Buttons::YesNo: return Answer::No;
+            case fw::Buttons::YesNoCancel:
+            case fw::Buttons::OkCancel: return Answer::Cancel;
+            case fw::Buttons::Ok: return Answer::Ok;
+        }
+    }
     if (s.testMode) {
-        s.shown.push_back({text, title, icon, buttons});
+        s.shown.push_back({text, title, icon, buttons, defaultNo});
         if (s.answers.empty()) return defaultAnswer(buttons);
         Answer a = s.answers.front();
         s.answers.pop_front();
@@ -51,6 +64,10 @@ Answer MsgBox::show(QWidget* parent, const QString& text, const QString& title, 
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
     }
+    if (defaultNo && (buttons == fw::Buttons::YesNo || buttons == fw::Buttons::YesNoCancel)) box.setDefaultButton(QMessageBox::No);
+    // Wide enough for its title: a message box sizes itself by its text alone.
+    const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 120;
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(std::min(titleWidth, 700)));
     switch (box.exec()) {
         case QMessageBox::Yes: return Answer::Yes;
         case QMessageBox::No: return Answer::No;

@@ -17,12 +17,13 @@ struct ShownMessage {
     QString title;
     fw::Icon icon = fw::Icon::None;
     fw::Buttons buttons = fw::Buttons::Ok;
+    bool defaultNo = false;  // Enter answers No (a question whose Yes cannot be undone)
 };
 
 class MsgBox {
 public:
     static Answer show(QWidget* parent, const QString& text, const QString& title, fw::Icon icon,
-                       fw::Buttons buttons = fw::Buttons::Ok);
+                       fw::Buttons buttons = fw::Buttons::Ok, bool defaultNo = false);
     // A core message; an empty title becomes `caption` (usually the window's caption).
     static Answer show(QWidget* parent, const fw::Message& m, const QString& caption);
     static void showAll(QWidget* parent, const fw::Messages& ms, const QString& caption);

@@ -50,12 +50,19 @@ void showInfoWindow(QWidget* parent, const QString& caption, const QString& text
     w->show();
 }
 
+QString dialogTitle(int generalKey, int subjectKey) { return lang("General", generalKey) + QStringLiteral(": ") + lang("DialogTitles", subjectKey); }
+
 namespace {
 bool g_openTestMode = false;
+bool g_openAnswer = true;
 QStringList g_opened;
 }  // namespace
 
-void OpenHooks::setTestMode(bool on) { g_openTestMode = on; }
+void OpenHooks::setTestMode(bool on) {
+    g_openTestMode = on;
+    g_openAnswer = true;
+}
+void OpenHooks::setAnswer(bool found) { g_openAnswer = found; }
 const QStringList& OpenHooks::opened() { return g_opened; }
 void OpenHooks::clear() { g_opened.clear(); }
 
@@ -63,9 +70,16 @@ bool openWithAssociatedApp(const QString& pathOrUrl) {
     QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
     if (g_openTestMode) {
         g_opened << url.toString();
-        return true;
+        return g_openAnswer;
     }
     return QDesktopServices::openUrl(url);
+}
+
+bool openOrSay(QWidget* owner, const QString& pathOrUrl) {
+    if (openWithAssociatedApp(pathOrUrl)) return true;
+    MsgBox::show(owner, lang("General", 22) + QStringLiteral("\n") + pathOrUrl, owner ? owner->windowTitle() : QString(),
+                 fw::Icon::Exclamation);
+    return false;
 }
 
 QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip) {

@@ -13,6 +13,9 @@
 namespace fw::gui {
 
 QString lang(const char* section, int key);
+// A file dialog's title: the Part's shared text (General 1 or 3) and what this dialog opens or
+// saves (a DialogTitles key): "Open a file: INFO file".
+QString dialogTitle(int generalKey, int subjectKey);
 QString qs(const std::string& s);
 std::string ss(const QString& s);
 
@@ -24,10 +27,15 @@ void showInfoWindow(QWidget* parent, const QString& caption, const QString& text
 
 // Opens a file or address with the desktop's associated application.
 bool openWithAssociatedApp(const QString& pathOrUrl);
-// Test hook: in test mode nothing is launched; what would have been opened is recorded.
+// The same, telling the user when the desktop has no application for it (a message, not a
+// line on standard error).
+bool openOrSay(QWidget* owner, const QString& pathOrUrl);
+// Test hook: in test mode nothing is launched; what would have been opened is recorded, and the
+// desktop answers as told (an application found, or none).
 class OpenHooks {
 public:
     static void setTestMode(bool on);
+    static void setAnswer(bool found);
     static const QStringList& opened();
     static void clear();
 };

@@ -121,7 +121,7 @@ void frmWriteWave::buildUi() {
         auto r = OpenFileDialog(this,
                                 {{QStringLiteral("Convertable files (*.mp?;*.ogg;*.mo3;*.xm;*.mod;*.s3m;*.it;*.mtm;*.umx)"), pattern},
                                  {lang("WavConverter", 12), QStringLiteral("*")}},
-                                lang("General", 3));
+                                dialogTitle(3, 9));
         if (!r.cancelled()) load(r.path);
     });
     connect(m_folderButton, &QPushButton::clicked, this, [this] {

@@ -220,7 +220,17 @@ TEST_F(Splitter, ShortNamesWithTheScriptAndKeptExtensionJoinBack) {
     fs::remove(src);
     auto j = AssemblyFiles(home.path("a long~1.000"));
     ASSERT_TRUE(j.ok) << (j.messages.empty() ? "" : j.messages[0].resolve());
+    // The shell script beside the pieces names the original: the join takes that name back.
+    EXPECT_EQ(j.output, src);
     EXPECT_TRUE(fw::test::readFile(j.output) == original);
+    EXPECT_NE(j.status.find("(a long name.avi)"), std::string::npos) << j.status;
+
+    // Without the script, the short stem is all the join knows.
+    fs::remove(src);
+    fs::remove(r.shScript);
+    j = AssemblyFiles(home.path("a long~1.000"));
+    ASSERT_TRUE(j.ok);
+    EXPECT_EQ(fs::path(j.output).filename(), "a long~1.avi");
 }
 
 TEST_F(Splitter, RefusalsNameTheirCause) {

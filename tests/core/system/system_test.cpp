@@ -112,14 +112,18 @@ TEST(Shutdown, TheCountdownAndTheThreeAttempts) {
             EXPECT_EQ(made[1].reserved, 0u);
         }
     }
-    // What each call is on logind.
+    // What each call is on logind: the action's own method, forced from the second attempt on.
+    // Whatever its flags say, no attempt powers off a machine whose user asked to log off or reboot.
     const struct {
-        unsigned flags;
+        int action;
         const char* method;
-        bool force;
-    } logind[] = {{0, "TerminateSession", false}, {1, "PowerOff", false}, {2, "Reboot", false}, {9, "PowerOff", false},
-                  {25, "PowerOff", true},         {18, "Reboot", true},    {4, "TerminateSession", true}, {17, "PowerOff", true}};
-    for (const auto& l : logind) EXPECT_EQ(logindCall({l.flags, 0}), (LogindCall{l.method, l.force})) << l.flags;
+    } logind[] = {{0, "TerminateSession"}, {1, "PowerOff"}, {2, "Reboot"}, {3, "PowerOff"}};
+    for (const auto& l : logind)
+        for (Family f : {Family::Nt5, Family::Nt4}) {
+            const auto calls = exitSequence(l.action, f);
+            for (std::size_t i = 0; i < calls.size(); ++i)
+                EXPECT_EQ(logindCall(l.action, calls[i]), (LogindCall{l.method, i > 0})) << l.action << " attempt " << i;
+        }
 }
 
 TEST(Shutdown, TimerTextsAndDates) {
@@ -250,35 +254,44 @@ TEST(InstalledCodecs, EveryCategoryFromItsSource) {
 
     // The kernel's views, laid out as a machine with a webcam, a sound card and a MIDI port has them.
     const fs::path sys = home.dir() / "sys", proc = home.dir() / "proc";
-    for (const char* v : {"video10", "video2", "video0"}) {
+    for (const char* v : {"video10", "video2", "video0", "video3"}) {
         fs::create_directories(sys / "class/video4linux" / v);
         fw::test::writeFile((sys / "class/video4linux" / v / "name").string(), std::string("Cam ") + v + "\n");
+        // video3 is video2's metadata node: the same camera, not listed twice.
+        fw::test::writeFile((sys / "class/video4linux" / v / "index").string(), std::string(v) == "video3" ? "1\n" : "0\n");
     }
     fs::create_directories(proc / "asound/seq");
     fw::test::writeFile((proc / "asound/pcm").string(),
                         "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1\n"
                         "00-01: ALC892 Digital : ALC892 Digital : playback 1\n"
                         "01-03: HDMI 0 : HDMI 0 : playback 1\n"
-                        "02-00: USB Audio : USB Audio : capture 1\n");
+                        "02-00: USB Audio : USB Audio : capture 1\n"
+                        "03-00: playback monitor : playback monitor : capture 1\n");
     fw::test::writeFile((proc / "asound/seq/clients").string(),
                         "Client info\n  cur  clients : 3\n\n"
                         "Client   0 : \"System\" [Kernel]\n  Port   0 : \"Timer\" (Rwe-)\n"
                         "Client  14 : \"Midi Through\" [Kernel]\n  Port   0 : \"Midi Through Port-0\" (RWe-)\n"
-                        "Client  20 : \"USB MIDI\" [Kernel]\n  Port   0 : \"USB MIDI MIDI 1\" (RWeX)\n");
+                        "Client  20 : \"USB MIDI\" [Kernel]\n  Port   0 : \"USB MIDI MIDI 1\" (RWeX)\n"
+                        "Client  24 : \"Keyboard\" [Kernel]\n  Port   0 : \"Keyboard Out\" (R-e-)\n");
     const DeviceRoots roots{sys.string(), proc.string()};
     EXPECT_EQ(listCategory(CodecCategory::VideoCapture, roots).names,
               (std::vector<std::string>{"Cam video0 (/dev/video0)", "Cam video2 (/dev/video2)", "Cam video10 (/dev/video10)"}));
     EXPECT_EQ(listCategory(CodecCategory::AudioCapture, roots).names,
-              (std::vector<std::string>{"ALC892 Analog (hw:0,0)", "USB Audio (hw:2,0)"}));
+              (std::vector<std::string>{"ALC892 Analog (hw:0,0)", "USB Audio (hw:2,0)", "playback monitor (hw:3,0)"}));
     EXPECT_EQ(listCategory(CodecCategory::AudioRenderers, roots).names,
               (std::vector<std::string>{"ALC892 Analog (hw:0,0)", "ALC892 Digital (hw:0,1)", "HDMI 0 (hw:1,3)"}));
     EXPECT_EQ(listCategory(CodecCategory::MidiRenderers, roots).names,
               (std::vector<std::string>{"Midi Through Port-0 (14:0)", "USB MIDI MIDI 1 (20:0)"}));
 
-    // A machine without sound: those lists cannot be made, which is not the same as empty.
+    // A machine without sound has empty lists; one whose /proc cannot be read cannot say.
+    fs::create_directories(home.dir() / "quiet");
+    const DeviceRoots quiet{sys.string(), (home.dir() / "quiet").string()};
     const DeviceRoots bare{(home.dir() / "nosys").string(), (home.dir() / "noproc").string()};
-    for (auto c : {CodecCategory::AudioCapture, CodecCategory::AudioRenderers, CodecCategory::MidiRenderers})
+    for (auto c : {CodecCategory::AudioCapture, CodecCategory::AudioRenderers, CodecCategory::MidiRenderers}) {
+        EXPECT_TRUE(listCategory(c, quiet).ok);
+        EXPECT_TRUE(listCategory(c, quiet).names.empty());
         EXPECT_FALSE(listCategory(c, bare).ok);
+    }
     EXPECT_EQ(refreshOrder().front(), CodecCategory::VideoCapture);
     CodecCategory c;
     EXPECT_TRUE(categoryFromName("midi", c));
