@@ -1,6 +1,8 @@
 // The inspector window: a file opened through the dialog, its fields, the chunk grid, the tabs,
 // the rounding box, and a report written twice into one file.
 #include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -10,6 +12,7 @@
 #include "core/common/number.h"
 #include "fixtures/avi_builder.h"
 #include "fixtures/byte_writer.h"
+#include "fixtures/ogm_builder.h"
 #include "gui/avi/frmAviDetector.h"
 #include "gui/ui/widgets.h"
 #include "gui_test_env.h"
@@ -82,6 +85,43 @@ private slots:
         QCOMPARE(text.rfind(first, 0), std::size_t(0));
         QVERIFY(text.find(first, 1) != std::string::npos);  // the second report follows the first
         QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("AviDetectorMsgBox", 7));
+    }
+
+    void theFilesOwnBytesChooseTheReaderAndItsWarningsAreShown() {
+        GuiEnv env;
+        // An OGM file named .avi, chosen under the AVI filter: read as the OGM it is.
+        const std::string ogm = env.home->path("clip.avi");
+        fw::fixtures::writeBytes(ogm, fw::fixtures::OgmBuilder().video({}).audio({}).bytes());
+        auto* w = qobject_cast<frmAviDetector*>(env.main->openTool("avidet"));
+        QSignalSpy done(w, &frmAviDetector::loaded);
+        FileDialogHooks::setNextFileName(QString::fromStdString(ogm), 1);
+        w->cmdOpen_Click();
+        QVERIFY(done.wait(10000));
+        QVERIFY(w->result().ok);
+        QVERIFY(w->result().isOgm);
+        // What the reader noticed is said in the window.
+        auto* warnings = child<QLabel>(w, "lblWarnings");
+        QCOMPARE(warnings->isVisible(), !w->result().warnings.empty());
+        if (!w->result().warnings.empty())
+            QVERIFY(warnings->text().contains(QString::fromStdString(w->result().warnings.front())));
+
+        // And an AVI named .ogm goes to the AVI reader.
+        const std::string avi = env.home->path("film.ogm");
+        fw::fixtures::writeBytes(avi, fw::fixtures::buildAvi({}));
+        FileDialogHooks::setNextFileName(QString::fromStdString(avi), 3);
+        w->cmdOpen_Click();
+        QVERIFY(done.wait(10000));
+        QVERIFY(w->result().ok);
+        QVERIFY(!w->result().isOgm);
+        QVERIFY(!warnings->isVisible());
+
+        // Play with no application for the file on this desktop: said, not silent.
+        fw::gui::OpenHooks::setAnswer(false);
+        MsgBox::clearShown();
+        child<QPushButton>(w, "cmdPlay")->click();
+        QVERIFY(!MsgBox::shown().empty());
+        QVERIFY(MsgBox::shown().back().text.startsWith(fw::gui::lang("General", 22)));
+        fw::gui::OpenHooks::setAnswer(true);
     }
 
     void refusedFilesClearTheWindow() {

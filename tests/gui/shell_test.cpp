@@ -1,5 +1,6 @@
 // The main window, the preferences dialog and the bitrate calculator, driven as a user would.
 #include <QAction>
+#include <QSet>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -43,7 +44,7 @@ private slots:
         QCOMPARE(m->action("calc")->text(), fw::gui::lang("Menu", 17));
         QCOMPARE(m->action("calc")->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
         QCOMPARE(m->action("shutdown")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F4")));
-        QCOMPARE(m->action("file")->text(), QStringLiteral("File"));  // no key: design caption
+        QCOMPARE(m->action("file")->text(), QStringLiteral("&File"));  // no key: design caption
         QVERIFY(m->action("calc")->isEnabled());
         // Every entry has its window now, but the media player's, which never had an action.
         for (const char* entry : {"shutdown", "video", "updates", "convert2wav"}) QVERIFY2(m->action(entry)->isEnabled(), entry);
@@ -81,12 +82,51 @@ private slots:
         QVERIFY(!prefs->option(2)->isEnabled());
         prefs->option(0)->click();
         child<QPushButton>(prefs, "cmdSave")->click();
-        QCOMPARE(env.main->action("calc")->text(), QStringLiteral("Calcolo bitrate"));
-        QCOMPARE(env.main->action("edit")->text(), QStringLiteral("Modifica"));
+        QCOMPARE(env.main->action("calc")->text(), QStringLiteral("Calcolo &bitrate"));
+        QCOMPARE(env.main->action("edit")->text(), QStringLiteral("&Modifica"));
         QCOMPARE(QString::fromStdString(fw::ReadIni(env.home->settings(), "Preferences", "Language", "")),
                  QStringLiteral("ita"));
         // A window already open keeps its texts.
         QCOMPARE(child<QPushButton>(calc, "calcola")->text(), before);
+    }
+
+    void everyMenuEntryHasItsOwnMnemonicInBothLanguages() {
+        GuiEnv env;
+        for (const char* language : {"eng", "ita"}) {
+            fw::globals().Language = language;
+            env.main->refreshMenuCaptions();
+            // Each menu (the menu bar too): every entry marked, no letter twice.
+            QList<QList<QAction*>> menus{env.main->menuBar()->actions()};
+            for (QMenu* m : env.main->findChildren<QMenu*>()) menus << m->actions();
+            for (const auto& actions : menus) {
+                QSet<QChar> letters;
+                for (QAction* a : actions) {
+                    if (a->isSeparator()) continue;
+                    const QString t = a->text();
+                    const int at = t.indexOf(QLatin1Char('&'));
+                    QVERIFY2(at >= 0 && at + 1 < t.size(), qPrintable(QString::fromLatin1(language) + QStringLiteral(": ") + t));
+                    const QChar letter = t[at + 1].toLower();
+                    QVERIFY2(!letters.contains(letter), qPrintable(QString::fromLatin1(language) + QStringLiteral(": ") + t));
+                    letters.insert(letter);
+                }
+            }
+        }
+        fw::globals().Language = "eng";
+    }
+
+    void resolutionCalculatorTabsAlongEachRow() {
+        GuiEnv env;
+        QWidget* w = env.main->openTool(QStringLiteral("resizer"));
+        auto* check = child<QCheckBox>(w, "Check1_0");
+        QCOMPARE(check->nextInFocusChain(), static_cast<QWidget*>(child<QLineEdit>(w, "Text4_0")));
+        QCOMPARE(child<QLineEdit>(w, "Text4_0")->nextInFocusChain(), static_cast<QWidget*>(child<QLineEdit>(w, "Text4_1")));
+        QCOMPARE(child<QLineEdit>(w, "Text4_1")->nextInFocusChain(), static_cast<QWidget*>(child<QCheckBox>(w, "Check1_1")));
+        QCOMPARE(child<QCheckBox>(w, "Check1_1")->nextInFocusChain(), static_cast<QWidget*>(child<QLineEdit>(w, "Text5_0")));
+        // Escape closes a tool window.
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTRY_VERIFY(!env.main->findTool(QStringLiteral("resizer")));
     }
 
     void preferencesWithUnknownLanguageSelectNothing() {

@@ -1,6 +1,8 @@
 // The stats editor: a file opened through the dialog hook, the frame browser's buttons as
 // checkFrame enables them, and the frame count handed to the bitrate calculator.
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -72,12 +74,29 @@ private slots:
         auto* w = qobject_cast<frmStats*>(env.main->openTool("stats"));
         w->AutoLoad_Click();  // nothing recorded yet
         QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("StatsEditorMsgBox", 4));
+        QSignalSpy done(w, &frmStats::analysed);
+        // A good file first, so the refusal has something stale to clear.
+        std::string good = env.home->path("good.stats");
+        fw::fixtures::writeBytes(good, fw::fixtures::buildStats(fw::fixtures::statsPattern(600)));
+        w->analyse(QString::fromStdString(good));
+        QVERIFY(done.wait(10000));
+        QVERIFY(child<QPushButton>(w, "cmdReport")->isEnabled());
+        QCOMPARE(child<QProgressBar>(w, "ProgressBar1")->value(), 1);  // the bar follows the frame shown: frame 1
+
         std::string p = env.home->path("old.stats");
         fw::fixtures::writeBytes(p, fw::fixtures::buildStats({fw::fixtures::statsFrame(10)}, -7));
-        QSignalSpy done(w, &frmStats::analysed);
         w->analyse(QString::fromStdString(p));
         QVERIFY(done.wait(10000));
         QVERIFY(child<QLineEdit>(w, "txtStatus")->text().startsWith(QStringLiteral("Not an XviD first-pass file")));
+        // The refused file, not the one before it: its name, no figures, a still bar, and only
+        // the controls that can act.
+        QCOMPARE(child<QLineEdit>(w, "txtFile")->text(), QString::fromStdString(p));
+        QVERIFY(child<QLineEdit>(w, "txtLength")->text().isEmpty());
+        QVERIFY(child<QLineEdit>(w, "txtFrames")->text().isEmpty());
+        auto* bar = child<QProgressBar>(w, "ProgressBar1");
+        QVERIFY(bar->maximum() > 0);
+        for (const char* name : {"cmdReport", "cmdSave", "cmdKeyFrame"}) QVERIFY2(!child<QPushButton>(w, name)->isEnabled(), name);
+        QVERIFY(child<QPushButton>(w, "cmdOpen")->isEnabled());
         fw::WriteIni(env.home->settings(), "XviD", "stats1", " /no/such/file.stats ");
         w->AutoLoad_Click();
         QVERIFY(MsgBox::shown().back().text.contains(QStringLiteral("'/no/such/file.stats'")));

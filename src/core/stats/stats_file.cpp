@@ -483,9 +483,10 @@ RescaleResult rescaleStats(const std::string& in, const std::string& out, double
     }
     res.ok = true;
     auto k = [](int key) { return LangText("StatsEditorMsgBox", key); };
-    res.closingText = k(9) + in + k(10) + num(targetKB) + "\r\n" + k(11) + num(rnd(res.r * 100, 3)) + "% (" + num(res.ratio) +
-                      ":1)\r\n" + "- " + num(double(res.u)) + k(12) + num(rnd(res.A)) + k(13) + "\r\n" + "- " +
-                      num(double(res.c)) + k(14) + num(rnd(res.B)) + k(15);
+    // The target with its unit, and "1 frame" said as one.
+    res.closingText = k(9) + in + k(10) + num(targetKB) + " KB\r\n" + k(11) + num(rnd(res.r * 100, 3)) + "% (" + num(res.ratio) +
+                      ":1)\r\n" + "- " + num(double(res.u)) + (res.u == 1 ? k(32) : k(12)) + num(rnd(res.A)) + k(13) + "\r\n" + "- " +
+                      num(double(res.c)) + (res.c == 1 ? k(33) : k(14)) + num(rnd(res.B)) + k(15);
     res.messages.push_back(Message::fixed(res.closingText, Icon::Information, k(16)));
     return res;
 }

@@ -18,6 +18,7 @@
 
 #include "core/bitrate/source_import.h"
 #include "core/common/lang.h"
+#include "core/common/number.h"
 #include "core/common/text.h"
 #include "gui/dvd/dvd_windows.h"
 #include "gui/resize/frmResize.h"
@@ -178,6 +179,10 @@ void frmbitratecalc::buildUi() {
     al->addWidget(Kbits, 1, 2);
     al->addWidget(new QLabel(QStringLiteral("Codec:"), audio), 2, 0);
     al->addWidget(codecaudio, 2, 1, 1, 2);
+    // The audio file chosen for its size, named, so the user sees which one counts.
+    audioFile = named(new QLabel(audio), QStringLiteral("lblAudioFile"));
+    audioFile->setWordWrap(true);
+    al->addWidget(audioFile, 3, 0, 1, 3);
     al->addWidget(VBR, 3, 0, 1, 3);
     auto* inter = named(new QGroupBox(QStringLiteral("Interleaving"), audio), QStringLiteral("FrameInterleave"));
     auto* il = new QGridLayout(inter);
@@ -210,7 +215,7 @@ void frmbitratecalc::buildUi() {
 
     auto* buttons = new QHBoxLayout;
     calcola = named(new QPushButton(this), QStringLiteral("calcola"));
-    calcola->setDefault(true);
+    makeDefault(calcola);
     cmdImport[0] = named(new QPushButton(this), QStringLiteral("cmdImport_0"));
     cmdImport[1] = named(new QPushButton(QStringLiteral("I&NFO"), this), QStringLiteral("cmdImport_1"));
     cmdImport[2] = named(new QPushButton(QStringLiteral("&Size"), this), QStringLiteral("cmdImport_2"));
@@ -431,12 +436,16 @@ void frmbitratecalc::onCodecChosen() {
     auto choice = fw::bitrate::audioFileChoice(ss(codecaudio->currentText()));
     if (!choice) {
         setAudioControlsEnabled(true);
+        audioFile->clear();
         return;
     }
     auto r = OpenFileDialog(this, {{qs(choice->description), qs(choice->pattern)}}, qs(fw::LangText(choice->title)));
     setAudioControlsEnabled(false);
     if (r.cancelled()) return;
     m_calc.audioSize = static_cast<double>(QFileInfo(r.path).size()) / 1048576.0;
+    audioFile->setText(QFileInfo(r.path).fileName() + QStringLiteral(" (") +
+                       qs(fw::numberText(fw::roundHalfEven(m_calc.audioSize, 2))) + QStringLiteral(" MB)"));
+    audioFile->setToolTip(r.path);
 }
 
 bool frmbitratecalc::eventFilter(QObject* obj, QEvent* ev) {

@@ -99,6 +99,7 @@ private:
     QLineEdit* bitrate2 = nullptr;
     QLabel* Kbits = nullptr;
     QComboBox* codecaudio = nullptr;
+    QLabel* audioFile = nullptr;
     QCheckBox* VBR = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* interval = nullptr;

@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
+#include <cstdlib>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
@@ -46,7 +48,9 @@ std::array<QLineEdit*, 6> buildFields(QWidget* owner, QGridLayout* grid, Table t
         auto* f = new QLineEdit(owner);
         f->setObjectName(QStringLiteral("Text1_%1").arg(i));
         f->setReadOnly(!editable);
-        f->setMinimumWidth(320);
+        // Room for a whole description or address as the table holds them (about 90 characters),
+        // set once, so the window does not grow as records change.
+        f->setMinimumWidth(i >= 4 ? f->fontMetrics().averageCharWidth() * 90 : 320);
         grid->addWidget(label, i, 0);
         grid->addWidget(f, i, 1);
         if (t == Table::Audio && i == 3) {
@@ -59,10 +63,23 @@ std::array<QLineEdit*, 6> buildFields(QWidget* owner, QGridLayout* grid, Table t
     return fields;
 }
 
+// Audio tags are numbers: the windows list them 1, 2, ... 10 (the database's text order would give
+// 1, 10, 100, 2). FourCCs stay in text order.
+std::vector<std::string> keysInOrder(const CodecDb& db, Table t) {
+    auto keys = db.keys(t);
+    if (t == Table::Audio)
+        std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+            const auto na = std::strtoull(a.c_str(), nullptr, 10), nb = std::strtoull(b.c_str(), nullptr, 10);
+            return na != nb ? na < nb : a < b;
+        });
+    return keys;
+}
+
 void fillFields(std::array<QLineEdit*, 6>& fields, const CodecRecord& r) {
     for (std::size_t i = 0; i < 6; ++i) {
         fields[i]->setText(qs(r.fields[i]));
         fields[i]->setCursorPosition(0);
+        fields[i]->setToolTip(qs(r.fields[i]));  // anything longer still reads in full
     }
 }
 
@@ -73,7 +90,7 @@ void fillFields(std::array<QLineEdit*, 6>& fields, const CodecRecord& r) {
 CodecBrowser::CodecBrowser(Table table, QWidget* parent) : QWidget(parent, Qt::Window), m_table(table) {
     const bool video = table == Table::Video;
     setObjectName(video ? QStringLiteral("fourcc_data") : QStringLiteral("audio_codec_datab"));
-    setWindowTitle(video ? lang("Menu", 14) : lang("Menu", 13));
+    setWindowTitle(withoutMnemonic(video ? lang("Menu", 14) : lang("Menu", 13)));
     auto* root = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     m_fields = buildFields(this, grid, table, false);
@@ -108,7 +125,7 @@ CodecBrowser::CodecBrowser(Table table, QWidget* parent) : QWidget(parent, Qt::W
         return;
     }
     m_count->setText(countText(db, table));
-    auto keys = db.keys(table);
+    auto keys = keysInOrder(db, table);
     if (!keys.empty()) lookup(qs(keys.front()));
 }
 
@@ -133,7 +150,7 @@ void CodecBrowser::cerca_Click() {
 
 void CodecBrowser::step(int delta) {
     CodecDb db;
-    auto keys = db.keys(m_table);
+    auto keys = keysInOrder(db, m_table);
     if (keys.empty()) return;
     auto it = std::find(keys.begin(), keys.end(), ss(m_fields[0]->text()));
     long idx = it == keys.end() ? 0 : (it - keys.begin()) + delta;
@@ -201,7 +218,7 @@ void CodecEditor::refresh_form() {
     m_count->setText(countText(db, m_table));
     m_list->clear();
     QStringList keys;
-    for (const auto& k : db.keys(m_table)) keys << qs(k);
+    for (const auto& k : keysInOrder(db, m_table)) keys << qs(k);
     m_list->addItems(keys);
 }
 
@@ -289,7 +306,7 @@ void CodecEditor::elimina_Click() {
 // ---------------------------------------------------------------------------------------------
 database_updater::database_updater(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("database_updater"));
-    setWindowTitle(lang("Menu", 8));
+    setWindowTitle(withoutMnemonic(lang("Menu", 8)));
     auto* lay = new QVBoxLayout(this);
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("Toolbar1"));

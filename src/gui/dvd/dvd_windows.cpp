@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "core/common/ini.h"
 #include "core/common/lang.h"
@@ -188,8 +189,22 @@ frmCapitoli::frmCapitoli(QWidget* parent) : QWidget(parent, Qt::Window) {
         auto* e = new QLineEdit(infoBox);
         e->setObjectName(QString::fromLatin1(f.name));
         e->setReadOnly(true);
+        // The bitrate line ("7000 (Min) - 9200 (Avg) - 10000 (Max)") is the longest: a row of
+        // its own, wide enough for all of it.
+        const bool wide = std::string_view(f.name) == "txtBitrate";
+        if (wide) {
+            if (c == 2) {
+                c = 0;
+                ++row;
+            }
+            e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 48);
+        }
         il->addWidget(new QLabel(lang(f.section, f.key), infoBox), row, c);
-        il->addWidget(e, row, c + 1);
+        il->addWidget(e, row, c + 1, 1, wide ? 3 : 1);
+        if (wide) {
+            ++row;
+            continue;
+        }
         if (c == 2) {
             c = 0;
             ++row;

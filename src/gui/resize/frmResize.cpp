@@ -147,6 +147,12 @@ void frmResize::buildUi() {
     mRow->addStretch(1);
     ml->addLayout(mRow, 5, 1, 1, 2);
     root->addWidget(mode, 1, 0, 1, 2);
+    // Tab goes along each row (the box, then its two fields), as the eye reads them.
+    QWidget::setTabOrder(Check1[0], Text4[0]);
+    QWidget::setTabOrder(Text4[0], Text4[1]);
+    QWidget::setTabOrder(Text4[1], Check1[1]);
+    QWidget::setTabOrder(Check1[1], Text5[0]);
+    QWidget::setTabOrder(Text5[0], Text5[1]);
 
     auto* results = new QGroupBox(lang("Resizer", 8), this);
     results->setObjectName(QStringLiteral("FrameResults"));

@@ -14,7 +14,7 @@ namespace fw::gui {
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(lang("Menu", 20));
+    setWindowTitle(withoutMnemonic(lang("Menu", 20)));
     auto* root = new QVBoxLayout(this);
     auto* logo = new QLabel(this);
     logo->setPixmap(logoPixmap(300, 100));
@@ -38,6 +38,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     buttons->addStretch(1);
     buttons->addWidget(ok);
     root->addLayout(buttons);
+    closeOnEscape(this);
 }
 
 }  // namespace fw::gui

@@ -33,27 +33,27 @@ struct MenuEntry {
 
 // Display order: every entry of the five menus, separators as "mnuspacerN".
 const MenuEntry kMenu[] = {
-    {"", "file", "File", {}, ""},
-    {"file", "preferences", "Preferences", {}, "Ctrl+L"},
-    {"file", "exit", "Exit", {}, ""},
+    {"", "file", "&File", {}, ""},
+    {"file", "preferences", "&Preferences", {}, "Ctrl+L"},
+    {"file", "exit", "E&xit", {}, ""},
     {"", "edit", "Edit", {"Menu", 4}, ""},
     {"edit", "fccchange", "Fcc changer", {"Menu", 5}, "Ctrl+F"},
     {"edit", "mnuspacer0", "-", {}, ""},
     {"edit", "fpschange", "Fps changer", {"Menu", 6}, "Ctrl+P"},
     {"edit", "synchronizer", "Synchronizer", {"Menu", 7}, "Ctrl+S"},
     {"edit", "mnuspacer1", "-", {}, ""},
-    {"edit", "chapter", "Chapters editor", {}, ""},
-    {"edit", "stats", "Stats editor", {}, ""},
+    {"edit", "chapter", "Chapters &editor", {}, ""},
+    {"edit", "stats", "S&tats editor", {}, ""},
     {"edit", "mnuspacer2", "-", {}, ""},
-    {"edit", "convert2wav", "Convert to wav", {}, "Ctrl+W"},
+    {"edit", "convert2wav", "Convert to &wav", {}, "Ctrl+W"},
     {"", "calculate", "Calculate", {"Menu", 23}, ""},
     {"calculate", "calc", "Bitrate calculator", {"Menu", 17}, "Ctrl+B"},
     {"calculate", "calcinv", "Calcolo inverso", {"Menu", 10}, "Ctrl+I"},
     {"calculate", "mnuspacer3", "-", {}, ""},
-    {"calculate", "resizer", "Resizer", {}, "Ctrl+R"},
+    {"calculate", "resizer", "&Resizer", {}, "Ctrl+R"},
     {"", "tools", "Tools", {"Menu", 9}, ""},
     {"tools", "avidet", "Avi detector", {"Menu", 11}, "Ctrl+A"},
-    {"tools", "databasemenu", "Database", {}, "", true},
+    {"tools", "databasemenu", "&Database", {}, "", true},
     {"databasemenu", "audio", "Audio ID database", {"Menu", 13}, ""},
     {"databasemenu", "fourcc", "Fcc database", {"Menu", 14}, ""},
     {"databasemenu", "mnuspacer4", "-", {}, ""},
@@ -64,9 +64,9 @@ const MenuEntry kMenu[] = {
     {"tools", "mnuspacer6", "-", {}, ""},
     {"tools", "splitter", "File splitter", {"Menu", 15}, "Ctrl+T"},
     {"tools", "shutdown", "PC shutdown", {"Menu", 16}, "Ctrl+F4"},
-    {"", "info", "?", {}, ""},
+    {"", "info", "&?", {}, ""},
     {"info", "about", "About", {"Menu", 20}, ""},
-    {"info", "updates", "Check for updates", {}, ""},
+    {"info", "updates", "Check for &updates", {}, ""},
     {"info", "mnuspacer7", "-", {}, ""},
     {"info", "crediti", "Crediti", {"Menu", 21}, ""},
     {"info", "sysinfo", "Sysinfo", {"Menu", 22}, ""},
@@ -199,6 +199,7 @@ QWidget* frmMain::openTool(const QString& entry) {
     if (!w) return nullptr;
     w->setAttribute(Qt::WA_DeleteOnClose);
     if (w->windowIcon().isNull()) w->setWindowIcon(windowIcon());
+    closeOnEscape(w);
     m_open[entry] = w;
     m_openOrder.emplace_back(w);
     w->show();
@@ -254,7 +255,7 @@ void frmMain::onCredits() {
     MsgBox::show(this,
                  QStringLiteral("Framewise %1\n%2\n\nBuilt with Qt, FFmpeg, libopenmpt, SQLite, SimpleIni and fmt.")
                      .arg(versionText(), QString::fromLatin1(kMaker)),
-                 lang("Menu", 21), Icon::Information);
+                 withoutMnemonic(lang("Menu", 21)), Icon::Information);
 }
 
 }  // namespace fw::gui

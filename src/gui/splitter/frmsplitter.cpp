@@ -34,6 +34,7 @@ frmsplitter::frmsplitter(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmsplitter"));
     buildUi();
     m_runner = new BackgroundRunner(this, m_progress);
+    connect(m_runner, &BackgroundRunner::finished, this, [this] { m_stop->setEnabled(false); });
 }
 
 frmsplitter::~frmsplitter() {
@@ -112,6 +113,7 @@ void frmsplitter::buildUi() {
     m_split = new QPushButton(lang("FileSplitter", 8), this);
     m_split->setObjectName(QStringLiteral("cmdSplit"));
     m_split->setToolTip(lang("FileSplitterTooltips", 2));
+    makeDefault(m_split);
     m_join = new QPushButton(lang("FileSplitter", 19), this);
     m_join->setObjectName(QStringLiteral("cmdJoin"));
     m_join->setToolTip(lang("FileSplitterTooltips", 3));
@@ -119,6 +121,7 @@ void frmsplitter::buildUi() {
     m_stop = new QPushButton(lang("FileSplitter", 20), this);
     m_stop->setObjectName(QStringLiteral("cmdStop"));
     m_stop->setToolTip(lang("FileSplitterTooltips", 4));
+    m_stop->setEnabled(false);  // until something runs
     m_openFolder = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), QString(), this);
     m_openFolder->setObjectName(QStringLiteral("cmdOpenFolder"));
     m_openFolder->setToolTip(lang("FileSplitterTooltips", 5));
@@ -158,6 +161,8 @@ void frmsplitter::buildUi() {
                 return;
             }
             (f == m_sizeMB ? m_mode[0] : m_mode[1])->setChecked(true);
+            // A typed size or count is not the preset any more: the list shows none.
+            m_presets->setCurrentIndex(-1);
             recompute();
         });
     connect(m_options[0], &QCheckBox::toggled, this, [this](bool on) {
@@ -263,6 +268,7 @@ void frmsplitter::cmdSplit_Click() {
     const bool deleteSource = m_options[1]->isChecked();
     auto result = std::make_shared<SplitResult>();
     m_split->setEnabled(false);
+    m_stop->setEnabled(true);
     m_runner->start([r, result](fw::Progress p) { *result = SplitFile(r, p); },
                     [this, result, deleteSource, r] {
                         if (result->stopped) {
@@ -296,6 +302,7 @@ void frmsplitter::cmdJoin_Click() {
     }
     auto result = std::make_shared<JoinResult>();
     m_join->setEnabled(false);
+    m_stop->setEnabled(true);
     m_runner->start([name, result](fw::Progress p) { *result = AssemblyFiles(name, p); },
                     [this, result] {
                         if (!result->stopped) QApplication::beep();

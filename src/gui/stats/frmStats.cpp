@@ -169,8 +169,12 @@ void frmStats::buildUi() {
     for (int k = 0; k < 3; ++k) {
         auto* bar = new QProgressBar(frame);
         bar->setObjectName(QString::fromLatin1(barNames[k]));
-        bar->setTextVisible(false);
-        fl->addWidget(bar, row++, 1, 1, 2);
+        // The bar shows the size itself, and the label says whose size it is.
+        bar->setFormat(QStringLiteral("%v"));
+        auto* label = new QLabel(lang("StatsGraphs", 11 + k), frame);
+        label->setObjectName(QStringLiteral("lblBar_%1").arg(k));
+        fl->addWidget(label, row, 1);
+        fl->addWidget(bar, row++, 2);
         m_bars[static_cast<std::size_t>(k)] = bar;
     }
     tabs->addTab(frame, lang("StatsEditor", 60));

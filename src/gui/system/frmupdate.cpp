@@ -49,6 +49,7 @@ frmUpdate::frmUpdate(std::shared_ptr<platform::ConnectionState> connection, QWid
     auto* buttons = new QHBoxLayout;
     m_check = iconButton(this, QStyle::SP_BrowserReload, "Command1", lang("CheckUpdatesTooltips", 1));
     m_check->setText(lang("CheckUpdates", 3));
+    makeDefault(m_check);
     m_download = iconButton(this, QStyle::SP_ArrowDown, "Command2", lang("CheckUpdatesTooltips", 2));
     m_download->setText(lang("CheckUpdates", 4));
     m_download->hide();

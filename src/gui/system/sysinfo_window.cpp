@@ -34,6 +34,7 @@ void frmSysInfo::build(const fw::system::SystemFacts& facts) {
     row->addWidget(close);
     root->addLayout(row);
     resize(520, 560);
+    closeOnEscape(this);
 }
 
 QString frmSysInfo::report() const { return m_text->toPlainText(); }

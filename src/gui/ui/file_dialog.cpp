@@ -1,6 +1,7 @@
 #include "gui/ui/file_dialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <deque>
 
 namespace fw::gui {
@@ -8,6 +9,7 @@ namespace fw::gui {
 namespace {
 struct State {
     bool testMode = false;
+    QString lastFolder;  // where the last dialog of this session ended: the next one opens there
     std::deque<std::pair<QString, int>> names;
     std::vector<ShownDialog> shown;
 };
@@ -39,6 +41,10 @@ DialogResult fromTest(const QString& kind, const QString& title, const QStringLi
     return r;
 }
 
+void remember(const QString& chosen) {
+    if (!chosen.isEmpty()) state().lastFolder = QFileInfo(chosen).absolutePath();
+}
+
 int indexOf(const QStringList& filters, const QString& selected) {
     int i = filters.indexOf(selected);
     return i < 0 ? 1 : i + 1;
@@ -50,8 +56,9 @@ DialogResult OpenFileDialog(QWidget* owner, const std::vector<FileFilter>& filte
     if (state().testMode) return fromTest("open", title, ft);
     QString selected;
     DialogResult r;
-    r.paths = QFileDialog::getOpenFileNames(owner, title, QString(), ft.join(";;"), &selected);
+    r.paths = QFileDialog::getOpenFileNames(owner, title, state().lastFolder, ft.join(";;"), &selected);
     if (!r.paths.isEmpty()) r.path = r.paths.front();
+    remember(r.path);
     r.filterIndex = indexOf(ft, selected);
     return r;
 }
@@ -62,15 +69,22 @@ DialogResult SaveFileDialog(QWidget* owner, const std::vector<FileFilter>& filte
     if (state().testMode) return fromTest("save", title, ft);
     QString selected;
     DialogResult r;
-    r.path = QFileDialog::getSaveFileName(owner, title, initialName, ft.join(";;"), &selected);
+    // A bare initial name starts in the folder used last; a path keeps its own folder.
+    const QString start = initialName.contains(QLatin1Char('/')) || state().lastFolder.isEmpty()
+                              ? initialName
+                              : state().lastFolder + QLatin1Char('/') + initialName;
+    r.path = QFileDialog::getSaveFileName(owner, title, start, ft.join(";;"), &selected);
     if (!r.path.isEmpty()) r.paths << r.path;
+    remember(r.path);
     r.filterIndex = indexOf(ft, selected);
     return r;
 }
 
 QString FolderDialog(QWidget* owner, const QString& title, const QString& start) {
     if (state().testMode) return fromTest("folder", title, {}).path;
-    return QFileDialog::getExistingDirectory(owner, title, start);
+    const QString f = QFileDialog::getExistingDirectory(owner, title, start.isEmpty() ? state().lastFolder : start);
+    if (!f.isEmpty()) state().lastFolder = f;
+    return f;
 }
 
 void FileDialogHooks::setTestMode(bool on) { state().testMode = on; }

@@ -1,6 +1,8 @@
 #include "gui/ui/widgets.h"
 
 #include <QDesktopServices>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -48,6 +50,30 @@ protected:
 void showInfoWindow(QWidget* parent, const QString& caption, const QString& text) {
     auto* w = new InfoWindow(parent, caption, text);
     w->show();
+}
+
+QString withoutMnemonic(QString text) {
+    for (int i = 0; i < text.size(); ++i)
+        if (text[i] == QLatin1Char('&')) text.remove(i, 1);  // "&&" keeps its second "&"
+    return text;
+}
+
+void makeDefault(QPushButton* button) {
+    button->setDefault(true);
+    QWidget* window = button->window();
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* sc = new QShortcut(QKeySequence(key), window);
+        sc->setContext(Qt::WindowShortcut);
+        QObject::connect(sc, &QShortcut::activated, button, [button] {
+            if (button->isEnabled() && button->isVisible()) button->click();
+        });
+    }
+}
+
+void closeOnEscape(QWidget* window) {
+    auto* sc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    sc->setContext(Qt::WindowShortcut);
+    QObject::connect(sc, &QShortcut::activated, window, &QWidget::close);
 }
 
 QString dialogTitle(int generalKey, int subjectKey) { return lang("General", generalKey) + QStringLiteral(": ") + lang("DialogTitles", subjectKey); }

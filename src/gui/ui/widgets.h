@@ -17,6 +17,8 @@ QString lang(const char* section, int key);
 // saves (a DialogTitles key): "Open a file: INFO file".
 QString dialogTitle(int generalKey, int subjectKey);
 QString qs(const std::string& s);
+// A menu text as a caption: without its mnemonic mark ("&About" -> "About", "&&" -> "&").
+QString withoutMnemonic(QString text);
 std::string ss(const QString& s);
 
 // Shows the numeric-value message; afterwards empties the field when it still is not numeric.
@@ -39,6 +41,12 @@ public:
     static const QStringList& opened();
     static void clear();
 };
+
+// The window's main button: drawn as the default one, pressed by Enter or Return anywhere in the
+// window (a tool window is no dialog, so Qt does neither by itself).
+void makeDefault(QPushButton* button);
+// Escape closes the window, as it closes a dialog.
+void closeOnEscape(QWidget* window);
 
 // A button showing one of the desktop's standard icons, with its object name and tool tip.
 QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip);

@@ -99,6 +99,7 @@ void frmWriteWave::buildUi() {
     m_convert->setObjectName(QStringLiteral("cmdConvert"));
     m_convert->setToolTip(lang("WavConverterTooltips", 2));
     m_convert->setEnabled(false);
+    makeDefault(m_convert);
     m_stop = new QPushButton(lang("WavConverter", 5), this);
     m_stop->setObjectName(QStringLiteral("cmdStop"));
     m_stop->setToolTip(lang("WavConverterTooltips", 3));

@@ -61,11 +61,11 @@ TEST(Ini, WriteCreatesFileAndLeavesNoTemporaryBehind) {
 TEST(Lang, LooksUpTheCurrentLanguageFileAnew) {
     TempHome home;
     EXPECT_EQ(fw::globals().Language, "eng");
-    EXPECT_EQ(fw::LangText("Menu", 4), "Edit");
-    EXPECT_EQ(fw::LangText("menu", 4), "Edit");
+    EXPECT_EQ(fw::LangText("Menu", 4), "&Edit");
+    EXPECT_EQ(fw::LangText("menu", 4), "&Edit");
     EXPECT_EQ(fw::LangText("Bitcalc", 18), "Video bitrate = ");
     fw::globals().Language = "ita";
-    EXPECT_EQ(fw::LangText("Menu", 4), "Modifica");
+    EXPECT_EQ(fw::LangText("Menu", 4), "&Modifica");
     EXPECT_EQ(fw::LangText("Menu", 9999), "0");
     fw::globals().Language = "0";  // no such file: every text reads "0"
     EXPECT_EQ(fw::LangText("Menu", 4), "0");
