@@ -27,6 +27,8 @@ private slots:
         GuiEnv env;
         auto* w = env.main->openTool("resizer");
         QVERIFY(w);
+        QApplication::processEvents();
+        const QSize opened = w->size();
         QCOMPARE(child<QLineEdit>(w, "Text4_0")->text(), QStringLiteral("5"));
         QCOMPARE(child<QLineEdit>(w, "Text4_1")->text(), QStringLiteral("4"));
         QVERIFY(child<QLabel>(w, "Label1_0")->text().endsWith(QStringLiteral("1.25 :1")));
@@ -34,6 +36,11 @@ private slots:
         child<QLineEdit>(w, "Text2_0")->setText(QStringLiteral("640"));
         QCOMPARE(child<QLineEdit>(w, "Text2_1")->text(), QStringLiteral("512"));
         QCOMPARE(child<QLabel>(w, "Label1_3")->text(), QStringLiteral("A/R error: 0 %"));
+        // Figures of any length leave the window as it opened: no jumping layout.
+        child<QLineEdit>(w, "Text2_0")->setText(QStringLiteral("31999"));
+        QApplication::processEvents();
+        QCOMPARE(w->size(), opened);
+        child<QLineEdit>(w, "Text2_0")->setText(QStringLiteral("640"));
         // Preset 2.35:1: a 720 x 306 source, size based.
         child<QRadioButton>(w, "Option4_16")->click();
         QCOMPARE(child<QLineEdit>(w, "Text1_1")->text(), QStringLiteral("306"));

@@ -160,6 +160,10 @@ void frmResize::buildUi() {
     for (int i = 0; i < 5; ++i) {
         auto* l = new QLabel(results);
         l->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        // Room for the longest result line from the start, and no more: the window keeps its
+        // size and layout however the figures change.
+        l->setMinimumWidth(l->fontMetrics().averageCharWidth() * 44);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         rl->addWidget(l);
         Label1[static_cast<std::size_t>(i)] = l;
     }
