@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
 
     fw::gui::frmMain mainWindow;
     fw::gui::registerTools(mainWindow);
+    QStringList files = QApplication::arguments().mid(1);
+    files.erase(std::remove_if(files.begin(), files.end(), [](const QString& a) { return a.startsWith(QLatin1Char('-')); }), files.end());
+    mainWindow.setFilesToOpen(files);
     fw::platform::closeOnTerminationSignals([] {
         // Each window stops its work as its own Close would; then the program ends.
         QApplication::closeAllWindows();

@@ -2,6 +2,15 @@
 
 #include "gui/shell/about.h"
 
+#include <QFileInfo>
+#include <QTimer>
+#include <utility>
+
+#include "core/common/file_io.h"
+#include "gui/avi/frmAviDetector.h"
+#include "gui/stats/frmStats.h"
+#include "gui/wav/frmWriteWave.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -225,6 +234,36 @@ void frmMain::closeEvent(QCloseEvent* e) {
         platform::storeUserSetting("Settings", "MainHeight", std::to_string(qRound(g.height() * twipsY)));
     }
     e->accept();
+}
+
+void frmMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_filesToOpen.isEmpty()) return;
+    const QStringList files = std::exchange(m_filesToOpen, {});
+    QTimer::singleShot(0, this, [this, files] {
+        for (const QString& f : files) openFile(f);
+    });
+}
+
+void frmMain::openFile(const QString& file) {
+    const QFileInfo info(file);
+    const QString path = info.absoluteFilePath();
+    const auto head = fw::readRange(ss(path), 0, 12);
+    auto starts = [&](std::size_t at, const char* tag) {
+        const std::size_t n = std::char_traits<char>::length(tag);
+        return head && head->size() >= at + n && head->compare(at, n, tag) == 0;
+    };
+    // AVI files and OGM films to the inspector; a .stats file to the stats editor; any other
+    // file (an MP3, an Ogg song, a module) to the WAV converter, which says when it cannot.
+    const bool avi = starts(0, "RIFF") && starts(8, "AVI ");
+    const bool ogm = starts(0, "OggS") && info.suffix().compare(QLatin1String("ogm"), Qt::CaseInsensitive) == 0;
+    if (avi || ogm) {
+        if (auto* w = qobject_cast<frmAviDetector*>(openTool(QStringLiteral("avidet")))) w->loadFile(path);
+    } else if (info.suffix().compare(QLatin1String("stats"), Qt::CaseInsensitive) == 0) {
+        if (auto* w = qobject_cast<frmStats*>(openTool(QStringLiteral("stats")))) w->analyse(path);
+    } else if (auto* w = qobject_cast<frmWriteWave*>(openTool(QStringLiteral("convert2wav")))) {
+        w->load(path);
+    }
 }
 
 void frmMain::onExit() {

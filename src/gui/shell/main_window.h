@@ -53,11 +53,17 @@ public:
     QString statusText() const;
     void setUpdateChecker(std::shared_ptr<UpdateChecker> updates) { m_updates = std::move(updates); }
     UpdateChecker* updateChecker() const { return m_updates.get(); }
+    // Files named on the command line (the desktop's "Open with"): each opens in the tool that
+    // reads it once the window is shown. AVI and Ogg files go to the inspector, .stats files to
+    // the stats editor, anything else to the WAV converter.
+    void setFilesToOpen(const QStringList& files) { m_filesToOpen = files; }
+    void openFile(const QString& file);
     // The connection state every window that goes online asks.
     std::shared_ptr<platform::ConnectionState> connection() const { return m_connection; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void buildMenu();
@@ -75,6 +81,7 @@ private:
     QMap<QString, QPointer<QWidget>> m_open;
     std::vector<QPointer<QWidget>> m_openOrder;  // oldest first
     QLabel* m_statusPanel = nullptr;
+    QStringList m_filesToOpen;
     bool m_exiting = false;
 };
 

@@ -1,6 +1,7 @@
 #include "gui/ui/widgets.h"
 
 #include <QDesktopServices>
+#include <QImage>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QLabel>
@@ -142,21 +143,34 @@ QPixmap logoPixmap(int width, int height) {
     return pm;
 }
 
-QIcon appIcon() {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+QImage appIconImage(int size) {
+    // The same design as packaging/icons/org.framewise.Framewise.svg (a 64-unit square): a blue
+    // rounded square, film holes along the top and bottom, a white "F" drawn as bars, so no font
+    // is needed to draw it.
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x1d, 0x3b, 0x6e));
+    p.scale(size / 64.0, size / 64.0);
     p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1d, 0x3b, 0x6e));
     p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(40);
-    p.setFont(f);
-    p.drawText(QRectF(0, 0, 64, 64), Qt::AlignCenter, QStringLiteral("F"));
-    return QIcon(pm);
+    p.setBrush(QColor(255, 255, 255, 70));
+    for (int x = 9; x <= 49; x += 10) {
+        p.drawRect(QRectF(x, 6, 6, 5));
+        p.drawRect(QRectF(x, 53, 6, 5));
+    }
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(20, 15, 8, 34));  // the stem
+    p.drawRect(QRectF(20, 15, 25, 7));  // the top bar
+    p.drawRect(QRectF(20, 29, 20, 6));  // the middle bar
+    return img;
+}
+
+QIcon appIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(QPixmap::fromImage(appIconImage(size)));
+    return icon;
 }
 
 }  // namespace fw::gui

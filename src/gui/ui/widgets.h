@@ -2,6 +2,7 @@
 // Small pieces every window uses: language texts as QStrings, the numeric-field guard, the
 // information window, opening a file with its application, and the program's pictures.
 #include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -53,6 +54,8 @@ QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char*
 
 // The program's icon and logo, drawn rather than shipped as picture files.
 QIcon appIcon();
+// The icon at one size, for the packaged PNG files of the desktop's icon theme.
+QImage appIconImage(int size);
 QPixmap logoPixmap(int width, int height);
 
 }  // namespace fw::gui
