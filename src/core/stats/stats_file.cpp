@@ -64,8 +64,13 @@ Message missingFileMessage(const std::string& path) {
 }  // namespace
 
 StatsRecord StatsRecord::parse(const std::uint8_t* p, std::size_t len) {
-    std::uint8_t buf[kRecordSize] = {};
-    if (p && len) std::memcpy(buf, p, std::min(len, kRecordSize));
+    // A whole record is read where it lies; only a cut-short last one is copied and padded first.
+    std::uint8_t padded[kRecordSize] = {};
+    const std::uint8_t* buf = p;
+    if (!p || len < kRecordSize) {
+        if (p && len) std::memcpy(padded, p, len);
+        buf = padded;
+    }
     StatsRecord r;
     r.frameSize = load<std::int32_t>(buf + 0);
     r.dk_v = load<std::int32_t>(buf + 4);
