@@ -1,7 +1,11 @@
 #include "cli/args.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+
+#include "core/common/text.h"
 
 namespace fw::cli {
 
@@ -65,6 +69,57 @@ void dateAndTime(std::string& date, std::string& time) {
     std::strftime(h, sizeof h, "%H:%M:%S", &tm);
     date = d;
     time = h;
+}
+
+std::vector<std::string> expandFiles(const std::vector<std::string>& names, bool recursive,
+                                     const std::set<std::string>& extensions, std::vector<std::string>* errors) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> out;
+    for (const auto& name : names) {
+        std::error_code ec;
+        if (!fs::is_directory(name, ec)) {
+            out.push_back(name);  // a missing file gets its error row where it is read
+            continue;
+        }
+        std::vector<std::string> found;
+        // Symbolic links to folders are not followed: a loop of them cannot make the walk endless.
+        const auto opts = fs::directory_options::skip_permission_denied;
+        auto take = [&](const fs::directory_entry& e) {
+            std::error_code fe;
+            if (!e.is_regular_file(fe)) return;
+            if (extensions.count(fw::toLower(e.path().extension().string()))) found.push_back(e.path().string());
+        };
+        if (recursive) {
+            fs::recursive_directory_iterator it(name, opts, ec), end;
+            for (; !ec && it != end; it.increment(ec)) take(*it);
+        } else {
+            fs::directory_iterator it(name, opts, ec), end;
+            for (; !ec && it != end; it.increment(ec)) take(*it);
+        }
+        if (ec && errors) errors->push_back(name + ": " + ec.message());
+        std::sort(found.begin(), found.end());
+        out.insert(out.end(), found.begin(), found.end());
+    }
+    return out;
+}
+
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + '"';
+}
+
+std::string csvRow(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) row += ',';
+        row += csvField(fields[i]);
+    }
+    return row + "\n";  // the line end Unix tools expect; spreadsheets read both
 }
 
 int fail(const std::string& message, int code) {

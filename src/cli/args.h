@@ -30,6 +30,17 @@ private:
 // Today's date and the time now, as reports print them ("2026-12-05", "17:30:00").
 void dateAndTime(std::string& date, std::string& time);
 
+// The files a batch command works on: files as named, and the files of each folder named whose
+// extension (lower case, with the dot) is one of `extensions`, with its sub-folders when
+// `recursive`; sorted by name within each folder. Folders that cannot be read are reported in
+// `errors` and skipped.
+std::vector<std::string> expandFiles(const std::vector<std::string>& names, bool recursive,
+                                     const std::set<std::string>& extensions, std::vector<std::string>* errors);
+
+// One CSV field as RFC 4180 has it: quoted when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& s);
+std::string csvRow(const std::vector<std::string>& fields);
+
 // A failure the user must read: prints it to standard error and gives the exit code.
 int fail(const std::string& message, int code = 1);
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 
 #include "cli/args.h"
@@ -92,13 +93,67 @@ void writeJson(Json& j, const InspectorResult& r) {
     j.endObject().endObject();
 }
 
+const std::vector<std::string> kCsvColumns = {
+    "file", "format", "complete", "missing_mb", "width", "height", "fps", "total_frames", "duration_s", "compression", "codec",
+    "video_kbps", "audio_streams", "audio_codec", "audio_kbps", "audio_cbr", "channels", "sample_rate", "key_frames", "index",
+    "opendml", "size_mb", "error"};
+
+std::vector<std::string> csvOf(const InspectorResult& r) {
+    const auto& info = r.info;
+    if (!r.ok) {
+        std::vector<std::string> row(kCsvColumns.size());
+        row.front() = r.path;
+        row.back() = r.messages.empty() ? std::string("cannot be read") : r.messages.front().resolve();
+        return row;
+    }
+    auto num = [](double v, int places) { return numberText(roundHalfEven(v, places)); };
+    const fw::avi::AudioSummary* a = nullptr;
+    int audioStreams = 0;
+    for (const auto& s : r.audio)
+        if (s.type == "audio") {
+            ++audioStreams;
+            if (!a && s.analysed) a = &s;
+        }
+    const std::string compression = r.isOgm ? r.fields[2].text : (info.videoFormat ? printableCode(info.videoFormat->biCompression) : "");
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(r.path, ec);
+    return {r.path,
+            r.isOgm ? "OGM" : "AVI",
+            info.truncated ? "false" : "true",
+            num(info.missingMB, 2),
+            std::to_string(info.avih.dwWidth),
+            std::to_string(info.avih.dwHeight),
+            num(r.fps, 3),
+            std::to_string(r.isOgm ? r.oggFrames : info.totalFrames),
+            num(info.duration, 3),
+            compression,
+            r.codecName,
+            num(info.videoBitrate, 3),
+            std::to_string(audioStreams),
+            a ? a->codec : "",
+            a ? num(a->kbps, 3) : "",
+            a ? (a->cbr ? "true" : "false") : "",
+            a ? std::to_string(a->channels) : "",
+            a ? std::to_string(a->sampleRate) : "",
+            info.indexRead ? std::to_string(info.keyFrames) : "",
+            info.indexKind == fw::avi::IndexKind::OpenDml ? "opendml" : info.indexKind == fw::avi::IndexKind::Idx1 ? "idx1" : "none",
+            info.openDml ? "true" : "false",
+            ec ? "" : num(double(bytes) / 1048576.0, 2),
+            ""};
+}
+
 }  // namespace
 
 int runInspect(const Argv& argv) {
-    Args a(argv, {"report", "save-header", "kb"}, {"json"});
+    Args a(argv, {"report", "save-header", "kb"}, {"json", "csv", "recursive"});
     if (!a.ok()) return fail(a.error(), 2);
-    const auto& files = a.positionals();
-    if (files.empty()) return fail("usage: inspect FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]", 2);
+    if (a.positionals().empty())
+        return fail("usage: inspect FILE|FOLDER... [--recursive] [--json | --csv] [--report OUT] [--save-header OUT [--kb N]]", 2);
+    if (a.has("json") && a.has("csv")) return fail("--json and --csv exclude each other", 2);
+    std::vector<std::string> folderErrors;
+    const auto files = expandFiles(a.positionals(), a.has("recursive"), {".avi", ".divx", ".ogm", ".ogg"}, &folderErrors);
+    for (const auto& e : folderErrors) fail(e);
+    const bool many = files.size() != 1 || a.positionals().size() != 1 || std::filesystem::is_directory(a.positionals()[0]);
     if (a.has("save-header") && files.size() != 1) return fail("--save-header takes exactly one input file", 2);
     if (a.has("kb") && !a.has("save-header")) return fail("--kb goes with --save-header", 2);
     // Everything the options say is checked before anything is printed or written.
@@ -111,9 +166,10 @@ int runInspect(const Argv& argv) {
 
     std::string date, time;
     dateAndTime(date, time);
-    int status = 0;
+    int status = folderErrors.empty() ? 0 : 1;
     Json j;
-    if (files.size() > 1) j.beginArray();
+    if (many && a.has("json")) j.beginArray();
+    if (a.has("csv")) std::fputs(csvRow(kCsvColumns).c_str(), stdout);
     for (const auto& f : files) {
         InspectorResult r = fw::avi::inspect(f);
         if (a.has("save-header") && r.ok && r.isOgm)
@@ -125,8 +181,9 @@ int runInspect(const Argv& argv) {
         }
         for (const auto& w : r.warnings) std::fprintf(stderr, "framewise-cli: %s: %s\n", f.c_str(), w.c_str());
         if (a.has("json")) writeJson(j, r);
+        if (a.has("csv")) std::fputs(csvRow(csvOf(r)).c_str(), stdout);
         std::string report = r.ok ? fw::avi::buildReport(r, date, time) : std::string();
-        if (!a.has("json") && r.ok) std::fwrite(report.data(), 1, report.size(), stdout);
+        if (!a.has("json") && !a.has("csv") && r.ok) std::fwrite(report.data(), 1, report.size(), stdout);
         if (auto out = a.get("report"); out && r.ok && !fw::avi::appendReport(*out, report)) {
             status = 1;
             std::fprintf(stderr, "framewise-cli: cannot write the report %s\n", out->c_str());
@@ -136,7 +193,7 @@ int runInspect(const Argv& argv) {
             if (!fw::avi::saveHeader(f, *out, headerBytes.value_or(fw::avi::proposedHeaderSize(r)), &err)) return fail(err);
         }
     }
-    if (files.size() > 1) j.endArray();
+    if (many && a.has("json")) j.endArray();
     if (a.has("json")) std::printf("%s\n", j.str().c_str());
     return status;
 }

@@ -39,7 +39,14 @@ void printHelp() {
         "            [--source WxH] (--width N | --height N | --width-percent P | --height-percent P)\n"
         "            [--keep-ar AW:AH] [--no-ar] [--mod MWxMH] [--json]\n"
         "  inspect   streams, codecs, bitrates, key frames and tags of AVI and OGM files\n"
-        "            FILE... [--json] [--report OUT] [--save-header OUT [--kb N]]\n"
+        "            FILE|FOLDER... [--recursive] [--json | --csv] [--report OUT] [--save-header OUT [--kb N]]\n"
+        "  check     health of AVI files: cut short, index, frame counts, audio length, frame rate,\n"
+        "            packed bitstream, key-frame spacing; exit 0 sound, 1 problems, 2 unreadable\n"
+        "            FILE|FOLDER... [--recursive] [--json | --csv]\n"
+        "  repair    a new AVI with every whole chunk of a damaged one and a fresh index\n"
+        "            FILE --out FIXED.avi [--json]\n"
+        "  keyframes key-frame numbers of an AVI (by its index) or a first-pass stats file\n"
+        "            FILE [--format list|qpfile|keyframes-v1 | --json] [--out OUT]\n"
         "  fourcc    show or change the video FourCC of an AVI file, in place\n"
         "            FILE [--set mp41|mp42|mp43|DIV3|DIV4|DIVX|DX50|XVID] [--json]\n"
         "  fps       show or change the frame rate of an AVI file, in place\n"
@@ -117,6 +124,9 @@ int main(int argc, char** argv) {
     if (cmd == "codecs") return fw::cli::runCodecs(rest);
     if (cmd == "resize") return fw::cli::runResize(rest);
     if (cmd == "inspect") return fw::cli::runInspect(rest);
+    if (cmd == "check") return fw::cli::runCheck(rest);
+    if (cmd == "repair") return fw::cli::runRepair(rest);
+    if (cmd == "keyframes") return fw::cli::runKeyframes(rest);
     if (cmd == "fourcc") return fw::cli::runFourcc(rest);
     if (cmd == "fps") return fw::cli::runFps(rest);
     if (cmd == "sync") return fw::cli::runSync(rest);

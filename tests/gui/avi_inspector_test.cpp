@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -122,6 +123,53 @@ private slots:
         QVERIFY(!MsgBox::shown().empty());
         QVERIFY(MsgBox::shown().back().text.startsWith(fw::gui::lang("General", 22)));
         fw::gui::OpenHooks::setAnswer(true);
+    }
+
+    void checkTabRepairAndKeyFrameExport() {
+        GuiEnv env;
+        fw::fixtures::AviSpec spec;
+        spec.extra.push_back({});
+        spec.extra[0].length = 16000;
+        std::string cut = env.home->path("cut.avi");
+        fw::fixtures::writeBytes(cut, fw::fixtures::truncateAvi(fw::fixtures::buildAvi(spec), 1500));
+        auto* w = qobject_cast<frmAviDetector*>(env.main->openTool("avidet"));
+        QSignalSpy done(w, &frmAviDetector::loaded), checked(w, &frmAviDetector::checked),
+            repaired(w, &frmAviDetector::repaired);
+        w->loadFile(QString::fromStdString(cut));
+        QVERIFY(done.wait(10000));
+        // The check runs when its tab is shown, not before.
+        QVERIFY(!w->health());
+        auto* tabs = child<QTabWidget>(w, "TabStrip1");
+        tabs->setCurrentIndex(tabs->count() - 1);
+        QVERIFY(checked.wait(10000));
+        QVERIFY(w->health());
+        auto* problems = child<QTableWidget>(w, "gridProblems");
+        QCOMPARE(problems->rowCount(), 2);
+        QVERIFY(problems->item(0, 1)->text().startsWith(fw::gui::lang("AviHealth", 2)));
+        QVERIFY(child<QLabel>(w, "lblCheckFigures")->text().contains(QStringLiteral("25/1 (PAL 25)")));
+        // No index: nothing to export yet.
+        QVERIFY(!child<QPushButton>(w, "cmdKeyframes")->isEnabled());
+
+        const std::string fixed = env.home->path("cut.fixed.avi");
+        FileDialogHooks::setNextFileName(QString::fromStdString(fixed));
+        child<QPushButton>(w, "cmdRepair")->click();
+        QVERIFY(repaired.wait(10000));
+        QCOMPARE(repaired.takeFirst().at(0).toBool(), true);
+        QVERIFY(MsgBox::shown().back().text.startsWith(fw::gui::lang("AviHealth", 30)));
+        QVERIFY(!child<QPushButton>(w, "cmdStop")->isEnabled());
+
+        // The repaired file: sound, with an index whose key frames export as a qpfile.
+        w->loadFile(QString::fromStdString(fixed));
+        QVERIFY(done.wait(10000));
+        QVERIFY(checked.wait(10000));  // the Check tab is still the one shown
+        QCOMPARE(problems->rowCount(), 1);
+        QCOMPARE(problems->item(0, 1)->text(), fw::gui::lang("AviHealth", 19));
+        const std::string qp = env.home->path("keys.qpfile");
+        FileDialogHooks::setNextFileName(QString::fromStdString(qp), 2);
+        child<QPushButton>(w, "cmdKeyframes")->click();
+        std::string expected;
+        for (int i = 0; i < 23; ++i) expected += std::to_string(i) + " I\n";  // every frame: the data did not say
+        QCOMPARE(fw::test::readFile(qp), expected);
     }
 
     void refusedFilesClearTheWindow() {

@@ -39,6 +39,11 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "txtGoto")->text(), QStringLiteral("1"));
         QCOMPARE(child<QLineEdit>(w, "txtKind")->text(), QStringLiteral("Intra-Frame (I)"));
         QCOMPARE(fw::ReadIni(env.home->settings(), "XviD", "stats1", ""), p);
+        // The I-frames export as a keyframe-format file (the dialog's third filter).
+        const std::string keys = env.home->path("film.keyframes.txt");
+        FileDialogHooks::setNextFileName(QString::fromStdString(keys), 3);
+        child<QPushButton>(w, "cmdKeyframes")->click();
+        QCOMPARE(fw::test::readFile(keys), std::string("# keyframe format v1\nfps 0\n0\n50\n100\n"));
 
         auto enabled = [&] {
             QString s;

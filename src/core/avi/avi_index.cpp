@@ -2,6 +2,7 @@
 // OpenDML indexes (an indx super index in each stream list, pointing at ix## standard indexes
 // spread over every RIFF part) of a file above 1 GiB, whose idx1 covers the first part only.
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "core/avi/avi_internal.h"
@@ -35,11 +36,12 @@ int streamNumber(char a, char b) {
 
 class Totals {
 public:
-    Totals(AviFileInfo& info) : m_info(info) {
+    Totals(AviFileInfo& info, const IndexVisitor* visit) : m_info(info), m_visit(visit) {
         m_info.streamTotals.assign(static_cast<std::size_t>(std::max<int>(info.streamCount, 1)), {});
         m_info.keyFrames = m_info.videoBytes = m_info.otherBytes = 0;
     }
-    void add(int stream, bool video, bool key, std::uint32_t length) {
+    void add(int stream, bool video, bool key, std::uint32_t length, std::int64_t dataPos) {
+        if (m_visit && *m_visit) (*m_visit)(IndexEntryView{stream, video, key, length, dataPos});
         if (stream >= 0 && stream < static_cast<int>(m_info.streamTotals.size())) {
             auto& t = m_info.streamTotals[static_cast<std::size_t>(stream)];
             ++t.entries;
@@ -57,9 +59,22 @@ public:
 
 private:
     AviFileInfo& m_info;
+    const IndexVisitor* m_visit;
 };
 
-bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress) {
+// Where idx1 offsets count from: the "movi" type field, as the format says and writers do, or
+// the start of the file, as some old writers did. Told by the first entry's chunk id.
+std::int64_t idx1Base(const FileSource& src, const AviFileInfo& info, std::int64_t entriesPos) {
+    auto e = src.read(entriesPos, 16);
+    if (!e || !info.moviTypePos) return info.moviTypePos.value_or(0);
+    const std::string id(reinterpret_cast<const char*>(e->data()), 4);
+    const std::int64_t off = le32(e->data() + 8);
+    if (src.fourcc(*info.moviTypePos + off) == id) return *info.moviTypePos;
+    if (src.fourcc(off) == id) return 0;
+    return *info.moviTypePos;
+}
+
+bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress, const IndexVisitor* visit) {
     const std::int64_t pos = *info.indexPos;
     auto sizeField = src.i32(pos + 4);
     if (!sizeField) {
@@ -77,7 +92,8 @@ bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress
         walk.warn("The index is cut short by the end of the file.");
         entries = available;
     }
-    Totals totals(info);
+    Totals totals(info, visit);
+    const std::int64_t base = idx1Base(src, info, pos + 8);
     std::int64_t done = 0;
     std::int64_t at = pos + 8;
     while (done < entries) {
@@ -92,7 +108,8 @@ bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress
             // count their bytes twice.
             if (iequals(std::string_view(id, 4), "rec ")) continue;
             const std::uint32_t flags = le32(e + 4);
-            totals.add(streamNumber(id[0], id[1]), isVideoType(id[2], id[3]), (flags & AVIIF_KEYFRAME) != 0, le32(e + 12));
+            totals.add(streamNumber(id[0], id[1]), isVideoType(id[2], id[3]), (flags & AVIIF_KEYFRAME) != 0, le32(e + 12),
+                       base + std::int64_t(le32(e + 8)) + 8);
         }
         done += static_cast<std::int64_t>(n);
         at += static_cast<std::int64_t>(n) * 16;
@@ -109,6 +126,7 @@ bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress
 struct ChunkIndex {
     int stream = 0;
     bool video = false;
+    std::int64_t base = 0;  // qwBaseOffset: entries' offsets count from here
     std::int64_t entriesPos = 0;
     std::int64_t entries = 0;
     std::int64_t stride = 8;
@@ -127,6 +145,9 @@ std::optional<ChunkIndex> standardIndexAt(const FileSource& src, std::int64_t po
     ix.video = isVideoType(static_cast<char>(b[18]), static_cast<char>(b[19]));
     ix.stride = longs * 4;
     ix.entriesPos = pos + 32;
+    std::uint64_t base;
+    std::memcpy(&base, b + 20, 8);
+    ix.base = base > static_cast<std::uint64_t>(src.size()) ? 0 : static_cast<std::int64_t>(base);
     const std::int64_t declared = le32(b + 12);
     const std::int64_t bySize = (std::int64_t(le32(b + 4)) - 24) / ix.stride;
     const std::int64_t byFile = (src.size() - ix.entriesPos) / ix.stride;
@@ -134,7 +155,7 @@ std::optional<ChunkIndex> standardIndexAt(const FileSource& src, std::int64_t po
     return ix;
 }
 
-bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress) {
+bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress, const IndexVisitor* visit) {
     std::vector<ChunkIndex> indexes;
     std::set<std::int64_t> seen;  // an index listed twice is read once
     const int streams = std::min<int>(info.streamCount, kMaxStreams);
@@ -175,7 +196,7 @@ bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
     }
     if (!videoIndexed) return false;
 
-    Totals totals(info);
+    Totals totals(info, visit);
     std::int64_t done = 0;
     for (const auto& ix : indexes) {
         std::int64_t left = ix.entries;
@@ -188,8 +209,9 @@ bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
             if (got == 0) break;
             for (std::int64_t i = 0; i < got; ++i) {
                 // The size's top bit marks a chunk that is not a key frame.
-                const std::uint32_t size = le32(block.data() + i * ix.stride + 4);
-                totals.add(ix.stream, ix.video, (size & 0x80000000u) == 0, size & 0x7FFFFFFFu);
+                const std::uint8_t* e = block.data() + i * ix.stride;
+                const std::uint32_t size = le32(e + 4);
+                totals.add(ix.stream, ix.video, (size & 0x80000000u) == 0, size & 0x7FFFFFFFu, ix.base + std::int64_t(le32(e)));
             }
             left -= got;
             at += got * ix.stride;
@@ -206,11 +228,11 @@ bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
 
 }  // namespace
 
-bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress) {
-    if (info.truncated) return false;
+bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress, const IndexVisitor* visit) {
+    if (info.truncated && !visit) return false;
     bool read = false;
-    if (info.superIndexPos[0]) read = readOpenDml(src, info, walk, progress);
-    if (!read && !progress.stopped() && info.hasIndex && info.indexPos) read = readIdx1(src, info, walk, progress);
+    if (info.superIndexPos[0]) read = readOpenDml(src, info, walk, progress, visit);
+    if (!read && !progress.stopped() && info.hasIndex && info.indexPos) read = readIdx1(src, info, walk, progress, visit);
     if (!read) {
         info.streamTotals.clear();
         info.keyFrames = info.videoBytes = info.otherBytes = 0;
@@ -220,6 +242,18 @@ bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
     info.indexRead = true;
     info.overheadBytes = info.fileLength - info.videoBytes - info.otherBytes;
     return true;
+}
+
+IndexKind visitIndex(const std::string& path, const IndexVisitor& visit, Progress progress) {
+    FileSource src(path);
+    if (!src.isOpen()) return IndexKind::None;
+    InspectorResult scratch;
+    AviFileInfo info;
+    info.fileName = path;
+    Walk walk{src, info, scratch};
+    if (!walk.run()) return IndexKind::None;
+    readIndexes(src, info, walk, progress, &visit);
+    return info.indexKind;
 }
 
 std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex) {

@@ -26,7 +26,7 @@ struct Walk {
 
 // Adds the index up per stream: the OpenDML indexes when the streams have them, else idx1 when
 // the header announces it. Nothing is read from a truncated file. True when an index was read.
-bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress);
+bool readIndexes(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress, const IndexVisitor* visit = nullptr);
 
 // Codec names from the codec database: the video FourCC's row, or the code itself.
 // Seconds of a stream by its header: dwLength units of dwScale / dwRate seconds, however the writer

@@ -4,6 +4,7 @@
 // sizes, preload, key frames and overhead, and composes every text the window shows.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -150,6 +151,21 @@ InspectorResult inspectOgm(const std::string& path, Progress progress = {});
 // The walk and, when asked, the index of a file, without the analysis: what the header patchers
 // and the inverse calculator need. Nothing when the file is not an AVI.
 std::optional<AviFileInfo> scanAvi(const std::string& path, bool withIndex);
+// One entry of an AVI's index, as the index says it: the stream number, whether it is a video
+// frame and a key frame, its size, and where its data begins (the absolute file position just
+// after the chunk's 8-byte header).
+struct IndexEntryView {
+    int stream = 0;
+    bool video = false;
+    bool key = false;
+    std::uint32_t size = 0;
+    std::int64_t dataPos = 0;
+};
+using IndexVisitor = std::function<void(const IndexEntryView&)>;
+// Visits every entry of the index the inspector reads (the OpenDML indexes when the file has
+// them, else idx1), in index order; "rec " entries are left out. Which index it was, or None.
+IndexKind visitIndex(const std::string& path, const IndexVisitor& visit, Progress progress = {});
+
 // Whether the OGM reader takes the file: its first bytes "OggS" (or "RIFF" for the AVI reader);
 // a file too short to tell goes by its name ("ogm" or "ogg" in it, any case).
 bool looksLikeOgm(const std::string& path);

@@ -569,4 +569,18 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
     return res;
 }
 
+std::optional<std::pair<std::vector<std::int64_t>, std::int64_t>> keyFrameNumbers(const std::string& path, Progress progress) {
+    FileSource src(path);
+    if (!src.isOpen()) return std::nullopt;
+    auto version = src.i32(0);
+    if (!version || *version != kStatsVersion) return std::nullopt;
+    const std::int64_t m = frameCount(src.size());
+    std::vector<std::int64_t> keys;
+    if (!forEachRecord(src, m, progress, [&](std::int64_t i, const StatsRecord& r) {
+            if (r.IFrame()) keys.push_back(i);
+        }))
+        return std::nullopt;
+    return std::make_pair(std::move(keys), m);
+}
+
 }  // namespace fw::stats

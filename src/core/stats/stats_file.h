@@ -147,6 +147,10 @@ struct KeyFrameResult {
     bool modified = false;
     Messages messages;
 };
+// The frame numbers (from 0) of a first-pass file's I-frames and its frame count; nothing when
+// the file is no stats file of the supported version.
+std::optional<std::pair<std::vector<std::int64_t>, std::int64_t>> keyFrameNumbers(const std::string& path, Progress progress = {});
+
 // Makes frame n (1-based) a key frame at quantiser 2, after copying the file to StatsReader.bak.
 KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize size, double custom,
                               const StatsSummary& s);

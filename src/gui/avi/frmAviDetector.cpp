@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,11 +23,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/avi/avi_repair.h"
 #include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
 #include "gui/ui/background.h"
 #include "gui/ui/file_dialog.h"
+#include "gui/ui/keyframe_export.h"
 #include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
 
@@ -186,6 +189,43 @@ void frmAviDetector::buildUi() {
     tagsArea->setWidget(tags);
     tagsArea->setWidgetResizable(true);
     m_tabs->addTab(tagsArea, lang("AviDetector", 27));
+
+    // Check: problems, the figures behind them, and what can be done about them.
+    m_checkPage = new QWidget;
+    auto* hl = new QVBoxLayout(m_checkPage);
+    m_problems = new QTableWidget(0, 2, m_checkPage);
+    m_problems->setObjectName(QStringLiteral("gridProblems"));
+    m_problems->setHorizontalHeaderLabels({QString(), lang("AviHealth", 28)});
+    m_problems->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_problems->horizontalHeader()->setStretchLastSection(true);
+    m_problems->verticalHeader()->hide();
+    m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_problems->setWordWrap(true);
+    hl->addWidget(m_problems, 1);
+    m_checkFigures = new QLabel(m_checkPage);
+    m_checkFigures->setObjectName(QStringLiteral("lblCheckFigures"));
+    m_checkFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hl->addWidget(m_checkFigures);
+    auto* checkButtons = new QHBoxLayout;
+    m_repair = new QPushButton(lang("AviHealth", 26), m_checkPage);
+    m_repair->setObjectName(QStringLiteral("cmdRepair"));
+    m_repair->setToolTip(lang("AviHealthTooltips", 1));
+    m_keyframes = new QPushButton(lang("AviHealth", 27), m_checkPage);
+    m_keyframes->setObjectName(QStringLiteral("cmdKeyframes"));
+    m_keyframes->setToolTip(lang("AviHealthTooltips", 2));
+    m_stop = new QPushButton(lang("AviHealth", 33), m_checkPage);
+    m_stop->setObjectName(QStringLiteral("cmdStop"));
+    m_stop->setEnabled(false);  // until something runs
+    for (auto* b : {m_repair, m_keyframes, m_stop}) checkButtons->addWidget(b);
+    checkButtons->addStretch(1);
+    hl->addLayout(checkButtons);
+    m_tabs->addTab(m_checkPage, lang("AviHealth", 20));
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        if (m_tabs->currentWidget() == m_checkPage && m_result.ok && !m_result.isOgm && !m_health) runCheck();
+    });
+    connect(m_repair, &QPushButton::clicked, this, &frmAviDetector::cmdRepair_Click);
+    connect(m_keyframes, &QPushButton::clicked, this, &frmAviDetector::cmdKeyframes_Click);
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_runner->stop(); });
     root->addWidget(m_tabs, 1);
     // What the reader noticed about the file (damaged pages, streams it does not size): said in
     // the window, not only on the command line.
@@ -239,6 +279,11 @@ void frmAviDetector::reset() {
     m_grid->setRowCount(0);
     while (m_streamTabs->count() > 1) m_streamTabs->removeTab(m_streamTabs->count() - 1);
     for (auto* b : m_fileButtons) b->setEnabled(false);
+    m_health.reset();
+    m_problems->setRowCount(0);
+    m_checkFigures->clear();
+    m_repair->setEnabled(false);
+    m_keyframes->setEnabled(false);
 }
 
 void frmAviDetector::cmdOpen_Click() {
@@ -319,6 +364,93 @@ void frmAviDetector::showResult(const InspectorResult& r) {
     if (r.audioTabs >= 3) m_streamTabs->addTab(QStringLiteral("5 and 6"));
     for (auto* b : m_fileButtons) b->setEnabled(true);
     m_fileButtons[1]->setEnabled(!r.isOgm);  // the header export copies AVI headers
+    m_repair->setEnabled(!r.isOgm);
+    m_keyframes->setEnabled(!r.isOgm && r.info.indexRead);
+    if (m_tabs->currentWidget() == m_checkPage && !r.isOgm) runCheck();
+}
+
+void frmAviDetector::runCheck() {
+    if (!m_result.ok || m_result.isOgm || busy()) return;
+    const std::string p = m_result.path;
+    auto report = std::make_shared<fw::avi::HealthReport>();
+    m_progress->show();
+    m_runner->start([p, report](fw::Progress progress) { *report = fw::avi::checkAvi(p, std::move(progress)); },
+                    [this, report] {
+                        m_progress->hide();
+                        if (!m_result.ok) return;  // another file was opened meanwhile
+                        m_health = *report;
+                        const auto& h = *m_health;
+                        std::vector<std::pair<QStyle::StandardPixmap, QString>> rows;
+                        if (!h.readable) rows.push_back({QStyle::SP_MessageBoxCritical, qs(h.error)});
+                        for (const auto& pr : h.problems)
+                            rows.push_back({pr.severity == fw::avi::Severity::Error     ? QStyle::SP_MessageBoxCritical
+                                            : pr.severity == fw::avi::Severity::Warning ? QStyle::SP_MessageBoxWarning
+                                                                                        : QStyle::SP_MessageBoxInformation,
+                                            qs(pr.text)});
+                        if (h.ok()) rows.push_back({QStyle::SP_DialogApplyButton, lang("AviHealth", 19)});
+                        m_problems->setRowCount(static_cast<int>(rows.size()));
+                        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+                            auto* icon = new QTableWidgetItem(style()->standardIcon(rows[static_cast<std::size_t>(i)].first), QString());
+                            m_problems->setItem(i, 0, icon);
+                            m_problems->setItem(i, 1, new QTableWidgetItem(rows[static_cast<std::size_t>(i)].second));
+                        }
+                        m_problems->resizeRowsToContents();
+                        QStringList figures;
+                        auto n = [](double v, int places) { return qs(numberText(roundHalfEven(v, places))); };
+                        if (h.rateDen)
+                            figures << lang("AviHealth", 21) + QStringLiteral(": %1/%2%3").arg(h.rateNum).arg(h.rateDen).arg(
+                                           h.rateName.empty() ? QString() : QStringLiteral(" (%1)").arg(qs(h.rateName)));
+                        figures << lang("AviHealth", 22) + QStringLiteral(": %1 (%2 s)").arg(h.framesInFile).arg(n(h.secondsInFile, 2));
+                        if (h.keyFrames > 0) figures << lang("AviHealth", 23) + QStringLiteral(": %1").arg(h.keyFrames);
+                        if (h.keyFrames > 1) {
+                            figures << lang("AviHealth", 24) + QStringLiteral(": %1 / %2 / %3 %4")
+                                                                   .arg(h.gopShortest)
+                                                                   .arg(h.gopLongest)
+                                                                   .arg(n(h.gopMean, 2), lang("AviHealth", 29));
+                            figures << lang("AviHealth", 25) + QStringLiteral(": %1 s").arg(n(h.longestGapSeconds, 2));
+                        }
+                        m_checkFigures->setText(figures.join(QLatin1Char('\n')));
+                        emit checked();
+                    });
+}
+
+void frmAviDetector::cmdRepair_Click() {
+    if (!m_result.ok || m_result.isOgm || busy()) return;
+    const QFileInfo fi(qs(m_result.path));
+    auto d = SaveFileDialog(this, {{QStringLiteral("Files avi (*.avi)"), QStringLiteral("*.avi")}}, lang("AviHealth", 26),
+                            fi.completeBaseName() + QStringLiteral(".fixed.avi"));
+    if (d.cancelled()) return;
+    const std::string source = m_result.path, output = ss(d.path);
+    auto result = std::make_shared<fw::avi::RepairResult>();
+    m_progress->show();
+    m_stop->setEnabled(true);
+    m_repair->setEnabled(false);
+    m_runner->start([source, output, result](fw::Progress progress) { *result = fw::avi::repairAvi(source, output, std::move(progress)); },
+                    [this, result, output] {
+                        m_progress->hide();
+                        m_stop->setEnabled(false);
+                        m_repair->setEnabled(m_result.ok && !m_result.isOgm);
+                        const auto& r = *result;
+                        if (r.ok) {
+                            QString text = lang("AviHealth", 30) + QLatin1Char(' ') + qs(output) + QLatin1Char('\n') +
+                                           QStringLiteral("%1 %2 %3 %4 %5 %6 (%7 s)\n")
+                                               .arg(r.chunksKept)
+                                               .arg(lang("AviHealth", 31))
+                                               .arg(r.keyFrames)
+                                               .arg(lang("AviHealth", 32))
+                                               .arg(r.framesKept)
+                                               .arg(lang("AviHealth", 29), qs(numberText(roundHalfEven(r.seconds, 2)))) +
+                                           qs(fw::avi::keySourceText(r.keys));
+                            MsgBox::show(this, Message::fixed(ss(text), Icon::Information), windowTitle());
+                        } else if (!r.stopped) {
+                            MsgBox::showAll(this, r.messages, windowTitle());
+                        }
+                        emit repaired(r.ok);
+                    });
+}
+
+void frmAviDetector::cmdKeyframes_Click() {
+    if (m_result.ok && !m_result.isOgm) exportKeyframes(this, qs(m_result.path), windowTitle());
 }
 
 void frmAviDetector::cmdReport_Click() {

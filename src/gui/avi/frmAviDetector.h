@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <array>
 
+#include <optional>
+
+#include "core/avi/avi_health.h"
 #include "core/avi/inspector.h"
 
 class QCheckBox;
@@ -33,11 +36,19 @@ public:
     bool busy() const;
     void cmdReport_Click();
     void cmdSaveHeader_Click();
+    // The Check tab: the health check runs the first time the tab is shown for a file (it reads
+    // the whole movi list, which the other tabs do not need).
+    void runCheck();
+    void cmdRepair_Click();
+    void cmdKeyframes_Click();
+    const fw::avi::HealthReport* health() const { return m_health ? &*m_health : nullptr; }
     const fw::avi::InspectorResult& result() const { return m_result; }
     QLineEdit* field(int i) const { return m_fields[static_cast<std::size_t>(i)]; }
 
 signals:
     void loaded();
+    void checked();
+    void repaired(bool ok);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -65,6 +76,13 @@ private:
     QProgressBar* m_progress = nullptr;
     std::array<QPushButton*, 3> m_fileButtons{};  // report, save header, play
     fw::avi::InspectorResult m_result;
+    std::optional<fw::avi::HealthReport> m_health;
+    QWidget* m_checkPage = nullptr;
+    QTableWidget* m_problems = nullptr;
+    QLabel* m_checkFigures = nullptr;
+    QPushButton* m_repair = nullptr;
+    QPushButton* m_keyframes = nullptr;
+    QPushButton* m_stop = nullptr;
     BackgroundRunner* m_runner = nullptr;
 };
 

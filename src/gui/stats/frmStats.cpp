@@ -25,6 +25,7 @@
 #include "gui/stats/stats_graphs.h"
 #include "gui/ui/background.h"
 #include "gui/ui/file_dialog.h"
+#include "gui/ui/keyframe_export.h"
 #include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
 
@@ -243,6 +244,10 @@ void frmStats::buildUi() {
     report->setObjectName(QStringLiteral("cmdReport"));
     report->setEnabled(false);
     m_report = report;
+    m_exportKeys = new QPushButton(lang("AviHealth", 27), this);
+    m_exportKeys->setObjectName(QStringLiteral("cmdKeyframes"));
+    m_exportKeys->setToolTip(lang("AviHealthTooltips", 2));
+    m_exportKeys->setEnabled(false);
     m_framesTable = new QCheckBox(lang("StatsEditor", 39), this);
     m_framesTable->setObjectName(QStringLiteral("chkFrames"));
     m_framesTable->setToolTip(lang("StatsEditorTooltips", 11));
@@ -251,6 +256,7 @@ void frmStats::buildUi() {
     buttons->addWidget(open);
     buttons->addWidget(report);
     buttons->addWidget(m_framesTable);
+    buttons->addWidget(m_exportKeys);
     buttons->addStretch(1);
     buttons->addWidget(esci);
     root->addLayout(buttons);
@@ -261,6 +267,9 @@ void frmStats::buildUi() {
     connect(m_bitcalc, &QPushButton::clicked, this, &frmStats::Bitcalc_Click);
     connect(m_goto, &QPushButton::clicked, this, &frmStats::GoTo_Click);
     connect(report, &QPushButton::clicked, this, &frmStats::cmdReport_Click);
+    connect(m_exportKeys, &QPushButton::clicked, this, [this] {
+        if (m_analysis.ok) exportKeyframes(this, m_path, windowTitle());
+    });
     connect(m_save, &QPushButton::clicked, this, &frmStats::cmdSave_Click);
     connect(keyButton, &QPushButton::clicked, this, &frmStats::cmdKeyFrame_Click);
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
@@ -372,6 +381,7 @@ void frmStats::showSummary() {
     m_goto->setEnabled(true);
     m_bitcalc->setEnabled(true);
     m_report->setEnabled(true);
+    m_exportKeys->setEnabled(true);
     m_keyFrame->setEnabled(true);
     m_save->setEnabled(!field("txtTarget")->text().isEmpty());
     field("txtGoto")->setText(QStringLiteral("1"));

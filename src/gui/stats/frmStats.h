@@ -65,6 +65,7 @@ private:
     QPushButton* m_bitcalc = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_report = nullptr;
+    QPushButton* m_exportKeys = nullptr;
     QPushButton* m_keyFrame = nullptr;
     QCheckBox* m_framesTable = nullptr;
     std::array<QRadioButton*, 4> m_sizeChoice{};

@@ -1,0 +1,175 @@
+#include "core/avi/avi_health.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+#include "core/avi/avi_layout.h"
+#include "core/avi/inspector.h"
+#include "core/avi/movi_scan.h"
+#include "core/common/lang.h"
+#include "core/common/number.h"
+
+namespace fw::avi {
+
+namespace {
+
+std::string n2(double v, int places = 2) { return numberText(roundHalfEven(v, places)); }
+std::string text(int key) { return LangText("AviHealth", key); }
+
+}  // namespace
+
+const char* severityName(Severity s) {
+    switch (s) {
+        case Severity::Info: return "info";
+        case Severity::Warning: return "warning";
+        case Severity::Error: return "error";
+    }
+    return "";
+}
+
+std::string frameRateName(std::uint32_t num, std::uint32_t den) {
+    struct Named {
+        std::uint32_t num, den;
+        const char* name;
+    };
+    static const Named kNames[] = {
+        {25, 1, "PAL 25"},        {30000, 1001, "NTSC 29.97"},      {24000, 1001, "NTSC film 23.976"},
+        {24, 1, "film 24"},       {30, 1, "30"},                    {50, 1, "PAL fields 50"},
+        {60000, 1001, "NTSC fields 59.94"}, {2997, 100, "29.97 rounded"}, {2397, 100, "23.970, a rounded film rate"},
+        {23976, 1000, "23.976 rounded"},    {15, 1, "15"},          {12, 1, "12"},
+    };
+    for (const auto& n : kNames)
+        if (n.num == num && n.den == den) return n.name;
+    return {};
+}
+
+HealthReport checkAvi(const std::string& path, Progress progress) {
+    HealthReport r;
+    FileSource src(path);
+    auto layout = readLayout(src, &r.error);
+    if (!layout) return r;
+    r.readable = true;
+    const AviLayout& l = *layout;
+    auto add = [&](const char* code, Severity s, std::string t) { r.problems.push_back({code, s, std::move(t)}); };
+    const StreamLayout* video = l.videoStream >= 0 ? &l.streams[static_cast<std::size_t>(l.videoStream)] : nullptr;
+    const double fps = video && video->scale ? double(video->rate) / video->scale : 0;
+
+    // The frame rate as the exact fraction the header holds.
+    if (video && video->scale && video->rate) {
+        const std::uint32_t g = std::gcd(video->rate, video->scale);
+        r.rateNum = video->rate / g;
+        r.rateDen = video->scale / g;
+        r.rateName = frameRateName(r.rateNum, r.rateDen);
+        if ((r.rateNum == 2997 && r.rateDen == 100) || (r.rateNum == 2397 && r.rateDen == 100) || (r.rateNum == 23976 && r.rateDen == 1000))
+            add("rounded-frame-rate", Severity::Warning,
+                text(1) + " " + std::to_string(r.rateNum) + "/" + std::to_string(r.rateDen) + " (" + r.rateName + ")");
+    }
+
+    // The movi list itself: whole chunks, damage, missing pad bytes, where it ends.
+    std::int64_t videoFrames = 0;
+    std::vector<std::int64_t> firstVideo;  // a few video chunks for the bitstream check
+    auto scan = scanMovi(src, l, [&](const MoviChunk& c) {
+        if (c.video() && c.stream == l.videoStream) {
+            ++videoFrames;
+            if (firstVideo.size() < 8 && c.size > 0) firstVideo.push_back(c.pos);
+        }
+        return true;
+    }, progress);
+    r.framesInFile = videoFrames;
+    r.secondsInFile = fps > 0 ? videoFrames / fps : 0;
+    if (l.riffEnd > l.fileLength || scan.cutShort)
+        add("truncated", Severity::Error,
+            text(2) + " " + std::to_string(videoFrames) + " " + text(3) + n2(r.secondsInFile) + " s).");
+    if (scan.damagedRegions > 0)
+        add("damaged-movi", Severity::Error,
+            text(4) + " " + std::to_string(scan.damagedRegions) + " (" + std::to_string(scan.skippedBytes) + " " + text(5) + ")");
+    if (scan.padsMissing > 0) add("missing-pad-bytes", Severity::Warning, text(6) + " " + std::to_string(scan.padsMissing));
+
+    // The index against the list and the headers.
+    std::int64_t entries = 0, outside = 0, wrongSize = 0, videoEntries = 0, keys = 0;
+    std::int64_t lastKey = -1, shortest = 0, longest = 0, intervals = 0, sumIntervals = 0;
+    const std::int64_t moviLimit = std::min(l.moviEnd, l.fileLength);
+    const IndexKind kind = visitIndex(path, [&](const IndexEntryView& e) {
+        ++entries;
+        const std::int64_t header = e.dataPos - 8;
+        if (header < l.moviDataPos - 4 || e.dataPos + e.size > moviLimit) {
+            ++outside;
+        } else if (auto h = src.read(header, 8)) {
+            std::uint32_t size;
+            std::memcpy(&size, h->data() + 4, 4);
+            if (size != e.size) ++wrongSize;
+        }
+        if (!(e.video && e.stream == l.videoStream)) return;
+        if (e.key) {
+            if (lastKey >= 0) {
+                const std::int64_t gap = videoEntries - lastKey;
+                shortest = intervals ? std::min(shortest, gap) : gap;
+                longest = std::max(longest, gap);
+                sumIntervals += gap;
+                ++intervals;
+            }
+            lastKey = videoEntries;
+            ++keys;
+        }
+        ++videoEntries;
+    });
+    if (kind == IndexKind::None) {
+        add("no-index", Severity::Error, text(7));
+    } else {
+        if (outside > 0) add("index-outside-movi", Severity::Error, text(8) + " " + std::to_string(outside) + "/" + std::to_string(entries));
+        if (wrongSize > 0) add("index-size-mismatch", Severity::Error, text(9) + " " + std::to_string(wrongSize));
+        if (kind == IndexKind::Idx1 && videoEntries != videoFrames)
+            add("index-frames-mismatch", Severity::Warning,
+                text(10) + " " + std::to_string(videoEntries) + ", " + text(11) + " " + std::to_string(videoFrames));
+    }
+    r.keyFrames = keys;
+    r.gopShortest = shortest;
+    r.gopLongest = longest;
+    r.gopMean = intervals ? double(sumIntervals) / intervals : 0;
+    r.longestGapSeconds = fps > 0 ? longest / fps : 0;
+
+    // The three frame counts a file carries.
+    if (video && !l.openDml) {
+        const std::int64_t header = l.totalFrames, length = video->length;
+        // An index that disagrees with the movi list is reported above; here it counts only when
+        // it agrees with the list, and so the headers are what is wrong.
+        const bool indexAgrees = kind != IndexKind::None && videoEntries == videoFrames;
+        if (header != length || (indexAgrees && videoEntries != length))
+            add("frame-count-mismatch", Severity::Warning,
+                text(12) + " " + std::to_string(header) + ", " + text(13) + " " + std::to_string(length) + ", " + text(10) + " " +
+                    std::to_string(videoEntries));
+    }
+
+    // Audio against video: the first audio stream's running time by its header.
+    for (const auto& s : l.streams) {
+        if (s.type != "auds" || !s.rate || !video || fps <= 0) continue;
+        const double audio = s.sampleSize > 0 && s.avgBytes > 0 ? double(s.length) * s.sampleSize / s.avgBytes
+                                                                 : double(s.length) * s.scale / s.rate;
+        const double videoSeconds = double(video->length) / fps;
+        if (std::fabs(audio - videoSeconds) > 0.5)
+            add("audio-video-length", Severity::Warning,
+                text(14) + " " + n2(audio) + " s, " + text(15) + " " + n2(videoSeconds) + " s. " + (s.sampleSize > 0 ? text(16) : text(17)));
+        break;
+    }
+
+    // Packed bitstream: the encoder's user data ("DivX503b1393p") ends in "p".
+    for (std::int64_t pos : firstVideo) {
+        const auto head = src.readUpTo(pos + 8, 1024);
+        bool found = false;
+        for (std::size_t i = 0; i + 8 < head.size() && !found; ++i) {
+            if (!(head[i] == 0 && head[i + 1] == 0 && head[i + 2] == 1 && head[i + 3] == 0xB2)) continue;
+            std::string user;
+            for (std::size_t k = i + 4; k < head.size() && head[k] != 0 && user.size() < 64; ++k) user += static_cast<char>(head[k]);
+            if ((user.rfind("DivX", 0) == 0 || user.rfind("XviD", 0) == 0) && !user.empty() && user.back() == 'p') {
+                add("packed-bitstream", Severity::Warning, text(18) + " (" + user + ")");
+                found = true;
+            }
+        }
+        if (found) break;
+    }
+    return r;
+}
+
+}  // namespace fw::avi
