@@ -3,11 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "core/avi/avi_layout.h"
@@ -65,13 +65,20 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     // What the old index knew about key frames, where it can still be read: each video frame it
     // lists, by its data position, and whether it was marked. A cut index says nothing about the
     // frames after its end.
-    // Bounded: 46 hours of video at 25 frames a second; a hostile index cannot fill the memory.
+    // Bounded: 46 hours of video at 25 frames a second, 32 MB; a hostile index cannot fill the
+    // memory. Each entry is its data position shifted left, the key flag in the low bit.
     constexpr std::size_t kMaxOldEntries = 4u << 20;
-    std::unordered_map<std::int64_t, bool> oldKeys;
-    if (l.idx1Pos >= 0)
+    std::vector<std::int64_t> oldKeys;
+    if (l.idx1Pos >= 0) {
         visitIndex(source, [&](const IndexEntryView& e) {
-            if (e.video && oldKeys.size() < kMaxOldEntries) oldKeys[e.dataPos] = e.key;
+            if (e.video && e.dataPos >= 0 && oldKeys.size() < kMaxOldEntries) oldKeys.push_back(e.dataPos * 2 + (e.key ? 1 : 0));
         });
+        std::sort(oldKeys.begin(), oldKeys.end());
+    }
+    auto oldKey = [&](std::int64_t dataPos) -> int {  // 1 key, 0 not, -1 not listed
+        const auto it = std::lower_bound(oldKeys.begin(), oldKeys.end(), dataPos * 2);
+        return it != oldKeys.end() && *it / 2 == dataPos ? static_cast<int>(*it & 1) : -1;
+    };
 
     AtomicFileWriter out(output);
     // Everything before the movi data as it is: RIFF, the header lists, "LIST size movi".
@@ -95,11 +102,20 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
 
     std::int64_t outPos = l.moviDataPos;  // the new file's length so far
     std::int64_t runStart = -1, runEnd = -1;  // contiguous source bytes still to copy
+    // Copied in steps of 32 MB, each sent on to the disk as the next is copied: the commit's fsync
+    // then waits for the last step only, not for the whole file.
+    constexpr std::int64_t kStep = 32 << 20;
+    std::int64_t outWritten = l.moviDataPos, sentOn = 0;
     auto flush = [&] {
         std::int64_t at = runStart;
         while (ok && at < runEnd) {
-            const std::int64_t n = copyChunk(in, &at, out.fd(), static_cast<std::size_t>(runEnd - at));
+            const std::int64_t n = copyChunk(in, &at, out.fd(), static_cast<std::size_t>(std::min(runEnd - at, kStep)));
             ok = n > 0;
+            outWritten += std::max<std::int64_t>(n, 0);
+            if (outWritten - sentOn >= kStep) {
+                startWriteback(out.fd(), sentOn, outWritten - sentOn);
+                sentOn = outWritten;
+            }
         }
         runStart = runEnd = -1;
     };
@@ -150,8 +166,8 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
                     if (type >= 0) {
                         key = type == 0;
                         fromData = true;
-                    } else if (auto it = oldKeys.find(c.pos + 8); it != oldKeys.end()) {
-                        key = it->second;
+                    } else if (const int old = oldKey(c.pos + 8); old >= 0) {
+                        key = old == 1;
                         fromIndex = true;
                     } else {
                         key = true;

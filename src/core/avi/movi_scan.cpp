@@ -11,9 +11,10 @@ namespace fw::avi {
 namespace {
 
 constexpr std::uint32_t kMaxChunk = 256u << 20;      // no frame is larger; a larger size is damage
-constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kBlock = 64 << 10;  // a few chunk headers a read; large frames are not read through
 
-// Sequential reads through a 1 MB window: one system call per block, not per chunk header.
+// Sequential reads through a 64 KB window: one system call for several small chunks, and the
+// data of large ones (the repair copies it in the kernel) is passed over rather than read.
 class Window {
 public:
     explicit Window(const FileSource& src) : m_src(src) {}

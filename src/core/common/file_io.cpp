@@ -133,4 +133,9 @@ std::int64_t copyChunk(int in, std::int64_t* offset, int out, std::size_t len) {
     return n;
 }
 
+void startWriteback(int fd, std::int64_t from, std::int64_t len) {
+    // Advice only: where the file system does not support it, the fsync does it all.
+    (void)::sync_file_range(fd, static_cast<off64_t>(from), static_cast<off64_t>(len), SYNC_FILE_RANGE_WRITE);
+}
+
 }  // namespace fw

@@ -25,6 +25,10 @@ bool writeAllAt(int fd, const void* data, std::size_t len, std::int64_t offset);
 // bytes copied (advancing *offset), 0 at the end of in, -1 on an error.
 std::int64_t copyChunk(int in, std::int64_t* offset, int out, std::size_t len);
 
+// Starts writing [from, from + len) of fd to the disk without waiting for it, so that a long copy
+// and its final fsync overlap instead of following each other.
+void startWriteback(int fd, std::int64_t from, std::int64_t len);
+
 // The test double of a full disk: after `bytes` more bytes, every write that needs new room fails
 // with ENOSPC (a write that crosses the limit writes its first part, as a real disk does).
 // Overwriting bytes a file already has takes no room, as on a real disk. Process-wide.
