@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QSet>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -127,6 +128,37 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_Escape);
         QTRY_VERIFY(!env.main->findTool(QStringLiteral("resizer")));
+    }
+
+    // Enter and Escape reach the window only when nothing inside takes them.
+    void windowKeysLeaveOpenListsAndEditorsAlone() {
+        GuiEnv env;
+        QWidget* calc = env.main->openTool(QStringLiteral("calc"));
+        QApplication::setActiveWindow(calc);
+        QVERIFY(QTest::qWaitForWindowActive(calc));
+        auto* calcola = child<QPushButton>(calc, "calcola");
+        int pressed = 0;
+        QObject::connect(calcola, &QPushButton::clicked, [&] { ++pressed; });
+        // A combo box's open list: Escape and Enter close the list; the window stays, its
+        // button is not pressed.
+        auto* combo = calc->findChildren<QComboBox*>().first();
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            combo->showPopup();
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QTest::keyClick(combo->view(), key);
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QVERIFY(env.main->findTool(QStringLiteral("calc")));
+            QCOMPARE(pressed, 0);
+        }
+        // In a field, Enter presses the main button; Enter with Ctrl does nothing.
+        auto* field = calc->findChildren<QLineEdit*>().first();
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(pressed, 1);
+        QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(pressed, 1);
+        // The shutdown window has no main button: Enter must never start it.
+        QWidget* shutdown = env.main->openTool(QStringLiteral("shutdown"));
+        for (auto* b : shutdown->findChildren<QPushButton*>()) QVERIFY2(!b->isDefault(), qPrintable(b->objectName()));
     }
 
     void preferencesWithUnknownLanguageSelectNothing() {

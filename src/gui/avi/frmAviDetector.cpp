@@ -525,6 +525,8 @@ frmSaveHeader::frmSaveHeader(QString source, std::int64_t proposedBytes, QWidget
     });
     connect(save, &QPushButton::clicked, this, &frmSaveHeader::cmdSave_Click);
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
+    makeDefault(save);
+    closeOnEscape(this);
 }
 
 void frmSaveHeader::cmdSave_Click() {

@@ -100,6 +100,7 @@ fcc_changer::fcc_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(open, &QPushButton::clicked, this, &fcc_changer::cmdOpen_Click);
     connect(m_presets, &QComboBox::activated, this, &fcc_changer::Combo1_Click);
     connect(m_save, &QPushButton::clicked, this, &fcc_changer::cmdSave_Click);
+    makeDefault(m_save);
     connect(m_db, &QPushButton::clicked, this, [this] { openFourccBrowser(qs(m_session.compression)); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Fourcc changer - info"), lang("Infos", 5)); });
@@ -184,6 +185,7 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(open, &QPushButton::clicked, this, &fps_changer::cmdOpen_Click);
     connect(m_presets, &QComboBox::activated, this, &fps_changer::Combo1_Click);
     connect(m_save, &QPushButton::clicked, this, &fps_changer::cmdSave_Click);
+    makeDefault(m_save);
     connect(m_play, &QPushButton::clicked, this, [this] { openOrSay(this, m_file->text()); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Fps changer - info"), lang("Infos", 6)); });
@@ -271,6 +273,7 @@ synchro::synchro(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(m_file, &QLineEdit::textChanged, this, [this] { m_suggested->setStyleSheet(QString()); });
     connect(open, &QPushButton::clicked, this, &synchro::cmdOpen_Click);
     connect(m_save, &QPushButton::clicked, this, &synchro::cmdSave_Click);
+    makeDefault(m_save);
     connect(m_play, &QPushButton::clicked, this, [this] { openOrSay(this, m_file->text()); });
     connect(info, &QPushButton::clicked, this,
             [this] { showInfoWindow(this, QStringLiteral("Audio/Video Synchronizer - info"), lang("Infos", 8)); });

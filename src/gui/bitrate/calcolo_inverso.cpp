@@ -95,7 +95,7 @@ Calcolo_Inverso::Calcolo_Inverso(QWidget* parent) : QWidget(parent, Qt::Window) 
     Command2 = new QPushButton(lang("InvCalc", 8), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setEnabled(false);
-    Command2->setDefault(true);
+    makeDefault(Command2);
     play = iconButton(this, QStyle::SP_MediaPlay, "play", lang("FpsChangerTooltips", 1));
     play->setEnabled(false);
     auto* exit = new QPushButton(QStringLiteral("Esci"), this);

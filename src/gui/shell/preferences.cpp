@@ -116,6 +116,7 @@ frmlanguage::frmlanguage(QWidget* parent) : QWidget(parent, Qt::Window) {
     group->setExclusive(true);
 
     connect(save, &QPushButton::clicked, this, &frmlanguage::cmdSave_Click);
+    makeDefault(save);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
 }
 

@@ -266,6 +266,9 @@ void frmStats::buildUi() {
     connect(regSet, &QPushButton::clicked, this, &frmStats::RegSet_Click);
     connect(m_bitcalc, &QPushButton::clicked, this, &frmStats::Bitcalc_Click);
     connect(m_goto, &QPushButton::clicked, this, &frmStats::GoTo_Click);
+    connect(gotoField, &QLineEdit::returnPressed, m_goto, [this] {
+        if (m_goto->isEnabled()) m_goto->click();
+    });
     connect(report, &QPushButton::clicked, this, &frmStats::cmdReport_Click);
     connect(m_exportKeys, &QPushButton::clicked, this, [this] {
         if (m_analysis.ok) exportKeyframes(this, m_path, windowTitle());

@@ -121,7 +121,7 @@ frmshutdown::frmshutdown(std::unique_ptr<ExitBackend> backend, std::function<voi
     m_start = new QPushButton(lang("ShutDown", 12), this);
     m_start->setObjectName(QStringLiteral("cmdChoice_0"));
     m_start->setToolTip(lang("ShutDownTooltips", 1));
-    makeDefault(m_start);
+    // No default button: Enter must never start a shutdown.
     m_stop = new QPushButton(lang("ShutDown", 13), this);
     m_stop->setObjectName(QStringLiteral("cmdChoice_1"));
     m_stop->setToolTip(lang("ShutDownTooltips", 2));

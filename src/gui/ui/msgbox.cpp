@@ -1,5 +1,6 @@
 #include "gui/ui/msgbox.h"
 
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <algorithm>
@@ -65,9 +66,13 @@ Answer MsgBox::show(QWidget* parent, const QString& text, const QString& title, 
             break;
     }
     if (defaultNo && (buttons == fw::Buttons::YesNo || buttons == fw::Buttons::YesNoCancel)) box.setDefaultButton(QMessageBox::No);
-    // Wide enough for its title: a message box sizes itself by its text alone.
-    const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 120;
-    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(std::min(titleWidth, 700)));
+    // Wide enough for its title: a message box sizes itself by its text alone. A spacer row
+    // widens it; a minimum width on the label instead would clip a wrapped text, whose height
+    // the box computes for the narrower width.
+    const int titleWidth = std::min(box.fontMetrics().horizontalAdvance(title) + 120, 700);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     switch (box.exec()) {
         case QMessageBox::Yes: return Answer::Yes;
         case QMessageBox::No: return Answer::No;

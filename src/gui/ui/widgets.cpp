@@ -2,8 +2,8 @@
 
 #include <QDesktopServices>
 #include <QImage>
-#include <QKeySequence>
-#include <QShortcut>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -41,6 +41,7 @@ public:
         label->setTextInteractionFlags(Qt::NoTextInteraction);
         lay->addWidget(label);
         resize(420, 260);
+        closeOnEscape(this);
     }
 
 protected:
@@ -59,23 +60,52 @@ QString withoutMnemonic(QString text) {
     return text;
 }
 
+namespace {
+// Enter and Escape as a window sees them: only the keys no widget inside took. A line edit or a
+// closed combo box lets them through; an open popup, a text editor or a focused button keeps
+// them, so Escape in a combo box's list closes the list, not the window.
+class WindowKeys : public QObject {
+public:
+    static WindowKeys* of(QWidget* window) {
+        // No Q_OBJECT here, so findChild cannot tell this class from any other child: by name.
+        auto* k = dynamic_cast<WindowKeys*>(window->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly));
+        return k ? k : new WindowKeys(window);
+    }
+    QPointer<QPushButton> defaultButton;
+    bool closeOnEscape = false;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o != parent() || e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if ((k->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && defaultButton && defaultButton->isEnabled() &&
+            defaultButton->isVisible()) {
+            defaultButton->click();
+            return true;
+        }
+        if (k->key() == Qt::Key_Escape && closeOnEscape) {
+            static_cast<QWidget*>(parent())->close();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* kName = "fwWindowKeys";
+    explicit WindowKeys(QWidget* window) : QObject(window) {
+        setObjectName(QLatin1String(kName));
+        window->installEventFilter(this);
+    }
+};
+}  // namespace
+
 void makeDefault(QPushButton* button) {
     button->setDefault(true);
-    QWidget* window = button->window();
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* sc = new QShortcut(QKeySequence(key), window);
-        sc->setContext(Qt::WindowShortcut);
-        QObject::connect(sc, &QShortcut::activated, button, [button] {
-            if (button->isEnabled() && button->isVisible()) button->click();
-        });
-    }
+    WindowKeys::of(button->window())->defaultButton = button;
 }
 
-void closeOnEscape(QWidget* window) {
-    auto* sc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    sc->setContext(Qt::WindowShortcut);
-    QObject::connect(sc, &QShortcut::activated, window, &QWidget::close);
-}
+void closeOnEscape(QWidget* window) { WindowKeys::of(window)->closeOnEscape = true; }
 
 QString dialogTitle(int generalKey, int subjectKey) { return lang("General", generalKey) + QStringLiteral(": ") + lang("DialogTitles", subjectKey); }
 
