@@ -85,6 +85,8 @@ private slots:
         const std::string first = "File: " + path + "\n";
         QCOMPARE(text.rfind(first, 0), std::size_t(0));
         QVERIFY(text.find(first, 1) != std::string::npos);  // the second report follows the first
+        // The dialog does not offer to replace a file the report is added to.
+        QCOMPARE(FileDialogHooks::shown().back().kind, QStringLiteral("append"));
         QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("AviDetectorMsgBox", 7));
     }
 

@@ -119,6 +119,12 @@ private slots:
         QVERIFY(!child<QLineEdit>(w, "bitrate2")->isEnabled());
         child<QPushButton>(w, "calcola")->click();
         QCOMPARE(child<QLineEdit>(w, "Text1_2")->text(), QStringLiteral("Audio size = 3 MB"));
+        // The file's name is shown on a line of its own.
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* name = child<QLabel>(w, "lblAudioFile");
+        QVERIFY(name->text().startsWith(QStringLiteral("track.mp3")));
+        QVERIFY(!name->geometry().intersects(child<QCheckBox>(w, "VBR")->geometry()));
         codec->setCurrentText(QStringLiteral("Mp3 CBR"));
         emit codec->activated(codec->currentIndex());
         QVERIFY(child<QComboBox>(w, "bitrate1")->isEnabled());

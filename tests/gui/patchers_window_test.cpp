@@ -75,6 +75,17 @@ private slots:
         QCOMPARE(child<QLabel>(w, "lblNew")->text(), QStringLiteral("dwScale 1200 = 25 fps"));
         child<QPushButton>(w, "cmdSave")->click();
         QCOMPARE(child<QLabel>(w, "lblFps")->text(), QStringLiteral("25"));
+
+        // Whole frames a second, as ffmpeg writes them: 25 / 24 rounds to the same dwScale, so
+        // there is nothing to save and the window says why.
+        fw::fixtures::AviSpec whole;
+        whole.rate = 25;
+        whole.scale = 1;
+        p = film(env, "whole.avi", whole);
+        w->openFile(QString::fromStdString(p));
+        w->Combo1_Click(2);  // 24.000 fps
+        QVERIFY(child<QLabel>(w, "lblNew")->text().startsWith(QStringLiteral("dwScale 1 = 25 fps, unchanged")));
+        QVERIFY(!child<QPushButton>(w, "cmdSave")->isEnabled());
     }
 
     void synchronizerProposesInYellowAndSaves() {

@@ -96,6 +96,7 @@ private slots:
         for (const char* language : {"eng", "ita"}) {
             fw::globals().Language = language;
             env.main->refreshMenuCaptions();
+            QCOMPARE(env.main->action("mediaplayer")->toolTip(), QString::fromStdString(fw::LangText("General", 23)));
             // Each menu (the menu bar too): every entry marked, no letter twice.
             QList<QList<QAction*>> menus{env.main->menuBar()->actions()};
             for (QMenu* m : env.main->findChildren<QMenu*>()) menus << m->actions();

@@ -456,7 +456,7 @@ void frmAviDetector::cmdKeyframes_Click() {
 void frmAviDetector::cmdReport_Click() {
     if (!m_result.ok) return;
     auto d = SaveFileDialog(this, {{lang("General", 11) + QStringLiteral(" (*.txt)"), QStringLiteral("*.txt")}},
-                            lang("AviDetectorTooltips", 2));
+                            lang("AviDetectorTooltips", 2), {}, true);
     if (d.cancelled()) return;
     QDateTime now = QDateTime::currentDateTime();
     std::string text = fw::avi::buildReport(m_result, ss(now.toString(QStringLiteral("yyyy-MM-dd"))),

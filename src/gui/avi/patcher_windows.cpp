@@ -159,6 +159,7 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_mspf = value(this, "lblMspf");
     m_frames = value(this, "lblFrames");
     m_new = value(this, "lblNew");
+    m_new->setWordWrap(true);
     m_presets = new QComboBox(this);
     m_presets->setObjectName(QStringLiteral("Combo1"));
     for (const auto& p : fw::avi::kRatePresets) m_presets->addItem(QString::fromLatin1(p.entry.data(), static_cast<int>(p.entry.size())));
@@ -223,10 +224,16 @@ void fps_changer::openFile(const QString& path) {
 void fps_changer::Combo1_Click(int index) {
     if (index < 0 || index >= static_cast<int>(fw::avi::kRatePresets.size())) return;
     m_newScale = fw::avi::proposedScale(m_session, fw::avi::kRatePresets[static_cast<std::size_t>(index)].rate);
-    m_new->setText(QStringLiteral("dwScale %1 = %2 fps")
+    QString text = QStringLiteral("dwScale %1 = %2 fps")
                        .arg(m_newScale)
-                       .arg(qs(fw::numberText(fw::roundHalfEven(double(m_session.rate) / m_newScale, 4)))));
-    m_save->setEnabled(true);
+                       .arg(qs(fw::numberText(fw::roundHalfEven(double(m_session.rate) / m_newScale, 4))));
+    // A file that counts whole frames (dwRate 25, dwScale 1, as ffmpeg writes) has no other whole
+    // dwScale near the chosen rate: there is nothing to save, and the user is told why.
+    const bool same = m_newScale == m_session.scale;
+    if (same) text += QStringLiteral(", ") + lang("FpsChanger", 5).arg(m_session.rate);
+    m_new->setText(text);
+    m_new->setToolTip(same ? text : QString());
+    m_save->setEnabled(!same);
 }
 
 void fps_changer::cmdSave_Click() {

@@ -183,7 +183,7 @@ void frmbitratecalc::buildUi() {
     audioFile = named(new QLabel(audio), QStringLiteral("lblAudioFile"));
     audioFile->setWordWrap(true);
     al->addWidget(audioFile, 3, 0, 1, 3);
-    al->addWidget(VBR, 3, 0, 1, 3);
+    al->addWidget(VBR, 4, 0, 1, 3);
     auto* inter = named(new QGroupBox(QStringLiteral("Interleaving"), audio), QStringLiteral("FrameInterleave"));
     auto* il = new QGridLayout(inter);
     Label1 = named(new QLabel(QStringLiteral("Interleave ogni:"), inter), QStringLiteral("Label1"));
@@ -198,7 +198,7 @@ void frmbitratecalc::buildUi() {
     il->addWidget(interval, 0, 1);
     il->addWidget(Option1[0], 1, 0);
     il->addWidget(Option1[1], 1, 1);
-    al->addWidget(inter, 4, 0, 1, 3);
+    al->addWidget(inter, 5, 0, 1, 3);
     root->addWidget(audio, 0, 1, 2, 1);
 
     // Results.

@@ -185,6 +185,8 @@ void frmMain::refreshMenuCaptions() {
         if (e.key.section.empty()) continue;
         if (QAction* a = m_actions.value(QString::fromLatin1(e.name))) a->setText(qs(fw::LangText(e.key)));
     }
+    // The menu is built before the language file is read: the tip is looked up again here.
+    if (QAction* a = m_actions.value(QStringLiteral("mediaplayer"))) a->setToolTip(lang("General", 23));
 }
 
 void frmMain::registerTool(const QString& entry, Factory factory) {

@@ -61,6 +61,8 @@ void frmsplitter::buildUi() {
     m_size->setObjectName(QStringLiteral("lblSize"));
     m_folder = new QLabel(this);
     m_folder->setObjectName(QStringLiteral("lblFolder"));
+    // Two lines (caption, then the folder) from the start, so the window does not grow on the first file.
+    m_folder->setMinimumHeight(2 * m_folder->fontMetrics().lineSpacing());
     src->addWidget(new QLabel(lang("FileSplitter", 28), this), 1, 0);
     src->addWidget(m_size, 1, 1);
     src->addWidget(m_folder, 2, 0, 1, 3);

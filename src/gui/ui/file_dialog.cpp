@@ -64,16 +64,17 @@ DialogResult OpenFileDialog(QWidget* owner, const std::vector<FileFilter>& filte
 }
 
 DialogResult SaveFileDialog(QWidget* owner, const std::vector<FileFilter>& filters, const QString& title,
-                            const QString& initialName) {
+                            const QString& initialName, bool appends) {
     QStringList ft = filterTexts(filters);
-    if (state().testMode) return fromTest("save", title, ft);
+    if (state().testMode) return fromTest(appends ? QStringLiteral("append") : QStringLiteral("save"), title, ft);
     QString selected;
     DialogResult r;
     // A bare initial name starts in the folder used last; a path keeps its own folder.
     const QString start = initialName.contains(QLatin1Char('/')) || state().lastFolder.isEmpty()
                               ? initialName
                               : state().lastFolder + QLatin1Char('/') + initialName;
-    r.path = QFileDialog::getSaveFileName(owner, title, start, ft.join(";;"), &selected);
+    r.path = QFileDialog::getSaveFileName(owner, title, start, ft.join(";;"), &selected,
+                                          appends ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options());
     if (!r.path.isEmpty()) r.paths << r.path;
     remember(r.path);
     r.filterIndex = indexOf(ft, selected);

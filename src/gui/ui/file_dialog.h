@@ -20,14 +20,15 @@ struct DialogResult {
 };
 
 struct ShownDialog {
-    QString kind;  // "open", "save", "folder"
+    QString kind;  // "open", "save", "append", "folder"
     QString title;
     QStringList filters;
 };
 
 DialogResult OpenFileDialog(QWidget* owner, const std::vector<FileFilter>& filters, const QString& title);
+// `appends`: the caller adds to an existing file, so the dialog does not ask to replace it.
 DialogResult SaveFileDialog(QWidget* owner, const std::vector<FileFilter>& filters, const QString& title,
-                            const QString& initialName = {});
+                            const QString& initialName = {}, bool appends = false);
 QString FolderDialog(QWidget* owner, const QString& title, const QString& start = {});
 
 class FileDialogHooks {
