@@ -30,6 +30,22 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // Without a desktop session Qt would abort with a core dump. A platform chosen by the user
+    // (QT_QPA_PLATFORM=vnc or offscreen, or -platform) needs none.
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    const bool platformChosen = set("QT_QPA_PLATFORM") || std::any_of(argv + 1, argv + argc, [](const char* a) {
+                                    return std::string(a) == "-platform" || std::string(a) == "--platform";
+                                });
+    if (!platformChosen && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "framewise: this session has no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "Run it from a desktop, over ssh -X, or with QT_QPA_PLATFORM=vnc and a VNC viewer on localhost:5900;\n"
+                     "every tool also runs without a display: framewise-cli --help.\n");
+        return 1;
+    }
     // A program folder named by FRAMEWISE_HOME keeps everything, Qt's own per-user files too:
     // a run (the tests' included) leaves nothing under the user's ~/.config or ~/.cache.
     if (const char* home = std::getenv("FRAMEWISE_HOME"); home && *home) {
@@ -40,6 +56,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Framewise"));
     QApplication::setOrganizationName(QStringLiteral("Framewise"));
+    // Ties the windows to the desktop entry (its icon in the task bar, its name in the dock).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.framewise.Framewise"));
     QApplication::setWindowIcon(fw::gui::appIcon());
     fw::platform::quietMediaLibraries();
     fw::initPaths();

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include <filesystem>
 #include <memory>
 
 #include "core/common/paths.h"
@@ -13,13 +14,11 @@ QString keyOf(const std::string& section, const std::string& key) {
     return QString::fromStdString(section) + "/" + QString::fromStdString(key);
 }
 
-// A portable program folder keeps everything, this store included; an installed program uses the
-// desktop's per-user store ($XDG_CONFIG_HOME/Framewise).
+// Beside settings.ini: the program folder of a portable layout, else $XDG_CONFIG_HOME/framewise.
+// One folder holds all the user's settings, not a second one of Qt's choosing.
 std::unique_ptr<QSettings> store() {
-    if (fw::paths().portable)
-        return std::make_unique<QSettings>(QString::fromStdString(fw::paths().programFolder + "/user-settings.conf"),
-                                           QSettings::IniFormat);
-    return std::make_unique<QSettings>(QStringLiteral("Framewise"), QStringLiteral("Framewise"));
+    const auto folder = std::filesystem::path(fw::paths().settingsPath).parent_path();
+    return std::make_unique<QSettings>(QString::fromStdString((folder / "user-settings.conf").string()), QSettings::IniFormat);
 }
 }  // namespace
 

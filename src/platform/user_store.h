@@ -1,6 +1,6 @@
 #pragma once
-// The per-user settings store (not settings.ini): the main window's placement. A portable program
-// folder holds it as user-settings.conf; an installed program uses Qt's store for "Framewise".
+// The per-user settings store (not settings.ini): the main window's placement, kept as
+// user-settings.conf beside settings.ini (the portable program folder, or $XDG_CONFIG_HOME/framewise).
 #include <string>
 
 namespace fw::platform {

@@ -35,8 +35,9 @@ TEST(InstallTools, TheInstalledProgramRunsAndWritesOnlyToXdgFolders) {
                           "share/applications/org.framewise.Framewise.desktop", "share/metainfo/org.framewise.Framewise.metainfo.xml",
                           "share/icons/hicolor/scalable/apps/org.framewise.Framewise.svg",
                           "share/icons/hicolor/16x16/apps/org.framewise.Framewise.png",
-                          "share/icons/hicolor/256x256/apps/org.framewise.Framewise.png", "share/man/man1/framewise-cli.1",
-                          "share/bash-completion/completions/framewise-cli"})
+                          "share/icons/hicolor/256x256/apps/org.framewise.Framewise.png", "share/man/man1/framewise-cli.1.gz",
+                          "share/man/man1/framewise.1.gz", "share/bash-completion/completions/framewise-cli",
+                          "share/doc/framewise/copyright", "share/doc/framewise/changelog.gz"})
         EXPECT_TRUE(fs::exists(prefix / f)) << f;
     EXPECT_EQ(fw::test::sh("desktop-file-validate " + quote((prefix / "share/applications/org.framewise.Framewise.desktop").string())), 0);
     EXPECT_EQ(fw::test::sh("appstreamcli validate --no-net " + quote((prefix / "share/metainfo/org.framewise.Framewise.metainfo.xml").string())), 0);
@@ -57,11 +58,18 @@ TEST(InstallTools, TheInstalledProgramRunsAndWritesOnlyToXdgFolders) {
     std::system((env + "QT_QPA_PLATFORM=offscreen timeout -s TERM 3 " + quote((prefix / "bin/framewise").string()) + " >/dev/null 2>&1").c_str());
     EXPECT_TRUE(fs::exists(user / ".config/framewise/settings.ini"));
     EXPECT_TRUE(fs::exists(user / ".local/share/framewise/codecs.sqlite"));
+    EXPECT_FALSE(fs::exists(user / ".config/Framewise")) << "a second settings folder";
+    // No desktop session: one clear message and status 1, not Qt's abort; --version still works.
+    const std::string gui = quote((prefix / "bin/framewise").string());
+    const std::string headless = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env;
+    EXPECT_EQ(capture(headless + gui + " >/dev/null 2>&1; echo $?"), "1\n");
+    EXPECT_NE(capture(headless + gui + " 2>&1").find("no display"), std::string::npos);
+    EXPECT_NE(capture(headless + gui + " --version").find("3.6.2"), std::string::npos);
     EXPECT_EQ(listing(prefix), before) << "something was written under the prefix";
 
     // The manual page and the completion know every command the help lists.
     const std::string help = capture(cli + " --help");
-    const std::string man = fw::test::readFile((prefix / "share/man/man1/framewise-cli.1").string());
+    const std::string man = capture("gzip -dc " + quote((prefix / "share/man/man1/framewise-cli.1.gz").string()));
     const std::string completion = fw::test::readFile((prefix / "share/bash-completion/completions/framewise-cli").string());
     const std::regex command(R"(\n  ([a-z][a-z-]+)  )");
     int commands = 0;

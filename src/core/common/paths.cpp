@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace fw {
@@ -16,6 +17,16 @@ bool g_init = false;
 std::string envOr(const char* name, const std::string& fallback) {
     const char* v = std::getenv(name);
     return (v && *v) ? std::string(v) : fallback;
+}
+
+// $HOME, else the account's home from the user database (a service or cron job may run without
+// HOME): never a shared folder such as /tmp, where other users could read or plant settings.
+std::string userHome() {
+    if (const char* v = std::getenv("HOME"); v && *v) return v;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
+    std::error_code ec;
+    const fs::path here = fs::current_path(ec);
+    return ec ? std::string("/") : here.string();
 }
 
 bool writableDir(const fs::path& p) { return ::access(p.c_str(), W_OK) == 0; }
@@ -48,9 +59,9 @@ const AppPaths& initPathsFor(const std::string& exeFolder) {
         // holds them but may not be written.
         fs::path share = folder.parent_path() / "share" / "framewise";
         if (!fs::is_directory(share / "lang", ec) && hasLang) share = folder;
-        std::string userHome = envOr("HOME", "/tmp");
-        fs::path config = fs::path(envOr("XDG_CONFIG_HOME", userHome + "/.config")) / "framewise";
-        fs::path data = fs::path(envOr("XDG_DATA_HOME", userHome + "/.local/share")) / "framewise";
+        const std::string account = userHome();
+        fs::path config = fs::path(envOr("XDG_CONFIG_HOME", account + "/.config")) / "framewise";
+        fs::path data = fs::path(envOr("XDG_DATA_HOME", account + "/.local/share")) / "framewise";
         fs::create_directories(config, ec);
         fs::create_directories(data, ec);
         p.settingsPath = (config / "settings.ini").string();
