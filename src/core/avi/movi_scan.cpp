@@ -116,8 +116,12 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
     std::int64_t pos = l.moviDataPos;
     std::uint64_t steps = 0;
     while (pos + 8 <= limit) {
-        const std::uint8_t* h = w.at(pos, 8);
-        if (!h) break;
+        // A copy (a list's type too, when the file has it): the look-ahead below may move the
+        // window under a pointer into it.
+        std::uint8_t h[12] = {};
+        if (const std::uint8_t* at = w.at(pos, 12)) std::memcpy(h, at, 12);
+        else if (const std::uint8_t* at8 = w.at(pos, 8)) std::memcpy(h, at8, 8);
+        else break;
         Kind kind = classify(h, streams);
         const std::uint32_t size = le32(h + 4);
         if (kind == Kind::Bad || size > kMaxChunk) {
@@ -156,8 +160,9 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
         std::int64_t next = end;
         bool padMissing = false;
         if (size & 1) {
-            // RIFF pads odd chunks; some writers forget. The next header says which.
-            if (end + 8 <= limit && !plausible(end + 1) && plausible(end)) padMissing = true;
+            // RIFF pads odd chunks; some writers forget. The next header says which; the last
+            // chunk of the list has no room for its pad when the list (or the file) ends with it.
+            if (end + 1 > limit || (end + 8 <= limit && !plausible(end + 1) && plausible(end))) padMissing = true;
             else next = end + 1;
         }
         if (kind == Kind::Data) {

@@ -35,6 +35,32 @@ std::vector<std::string> codes(const HealthReport& r) {
     return c;
 }
 
+// 200 frames of 999 bytes, more than the scan's read window holds, and no index.
+void unpaddedSpec(AviSpec& s) {
+    s.frameSize = 999;
+    s.index = false;
+    s.totalFrames = 200;
+    s.extra[0].length = 128000;
+}
+// Removes every pad byte after a 999-byte frame, as some writers forget it.
+void unpad(Bytes& b) {
+    Bytes out;
+    std::size_t i = 0;
+    const std::size_t movi = find(b, "movi");
+    while (i < b.size()) {
+        out.push_back(b[i]);
+        if (i > movi && i + 8 < b.size() && std::memcmp(&b[i], "00dc", 4) == 0) {
+            for (std::size_t k = 1; k < 8 + 999; ++k) out.push_back(b[i + k]);
+            i += 8 + 999 + 1;
+            continue;
+        }
+        ++i;
+    }
+    put32(out, find(out, "movi") - 4, static_cast<std::uint32_t>(out.size() - find(out, "movi")));
+    put32(out, 4, static_cast<std::uint32_t>(out.size() - 8));
+    b = out;
+}
+
 class Health : public ::testing::Test {
 protected:
     fw::test::TempHome home;
@@ -132,30 +158,7 @@ TEST_F(Health, EachDamageNamedByItsCode) {
          {"damaged-movi", "index-size-mismatch", "index-frames-mismatch"}},
         {"main header frames", {}, [](Bytes& b) { put32(b, find(b, "avih") + 8 + 16, 49); }, {"frame-count-mismatch"}},
         {"audio 1 s longer than the video", [](AviSpec& s) { s.extra[0].length = 48000; }, {}, {"audio-video-length"}},
-        {"odd frames without their pad byte",
-         [](AviSpec& s) {
-             s.frameSize = 999;
-             s.index = false;
-         },
-         [](Bytes& b) {
-             // Remove every pad byte after a 999-byte frame, as some writers forget it.
-             Bytes out;
-             std::size_t i = 0;
-             const std::size_t movi = find(b, "movi");
-             while (i < b.size()) {
-                 out.push_back(b[i]);
-                 if (i > movi && i + 8 < b.size() && std::memcmp(&b[i], "00dc", 4) == 0) {
-                     for (std::size_t k = 1; k < 8 + 999; ++k) out.push_back(b[i + k]);
-                     i += 8 + 999 + 1;
-                     continue;
-                 }
-                 ++i;
-             }
-             put32(out, find(out, "movi") - 4, static_cast<std::uint32_t>(out.size() - find(out, "movi")));
-             put32(out, 4, static_cast<std::uint32_t>(out.size() - 8));
-             b = out;
-         },
-         {"missing-pad-bytes", "no-index"}},
+        {"odd frames without their pad byte", unpaddedSpec, unpad, {"missing-pad-bytes", "no-index"}},
     };
     for (const auto& c : cases) {
         AviSpec s = withAudio();
@@ -245,6 +248,21 @@ TEST_F(Repair, KeepsEveryWholeChunkAndWritesAFreshIndex) {
     auto h = fw::avi::checkAvi(out);
     EXPECT_TRUE(h.ok()) << codes(h).front();
     EXPECT_EQ(h.framesInFile, 47);
+}
+
+TEST_F(Repair, OddChunksWithoutPadBytesGetThemBack) {
+    AviSpec s = withAudio();
+    unpaddedSpec(s);
+    Bytes b = fw::fixtures::buildAvi(s);
+    unpad(b);
+    const std::string src = write(b), out = home.path("fixed.avi");
+    EXPECT_EQ(fw::avi::checkAvi(src).framesInFile, 200);
+    auto r = fw::avi::repairAvi(src, out);
+    ASSERT_TRUE(r.ok) << (r.messages.empty() ? -1 : r.messages[0].text.key);
+    EXPECT_EQ(r.framesKept, 200);
+    auto h = fw::avi::checkAvi(out);
+    EXPECT_TRUE(h.ok()) << codes(h).front();
+    EXPECT_EQ(h.framesInFile, 200);
 }
 
 TEST_F(Repair, KeyFlagsFromTheOldIndexWhenTheDataDoesNotSay) {
