@@ -68,6 +68,18 @@ Packets packets(const std::string& file) {
     return p;
 }
 
+// The key flags of the video entries of a file's idx1, as written: ffprobe re-derives MPEG-4 key
+// frames from the bitstream and would not show a wrong flag.
+std::vector<bool> indexKeys(const std::string& b) {
+    std::vector<bool> keys;
+    const std::size_t at = b.rfind("idx1");
+    if (at == std::string::npos) return keys;
+    const std::size_t end = std::min(b.size(), at + 8 + le32(b, at + 4));
+    for (std::size_t e = at + 8; e + 16 <= end; e += 16)
+        if (b[e + 2] == 'd') keys.push_back((le32(b, e + 4) & 0x10) != 0);
+    return keys;
+}
+
 // The checksum of each decoded picture by its time stamp.
 std::map<long long, std::string> pictures(const std::string& file) {
     std::map<long long, std::string> m;
@@ -232,6 +244,13 @@ TEST_F(RepairReal, IndexRemovedOrCutShort) {
         std::string removed = bytes.substr(0, idx1);
         put32(removed, 4, static_cast<std::uint32_t>(removed.size() - 8));
         verify(s, "index removed", removed, {"no-index"});
+        // Every frame kept: the new index's key flags are the writer's, one by one (packed
+        // bitstream placeholders included, which code nothing and are no key frames).
+        const std::string damaged = home.path("noidx.avi"), fixed = home.path("fixed-flags.avi");
+        fw::test::writeFile(damaged, removed);
+        ASSERT_TRUE(fw::avi::repairAvi(damaged, fixed).ok) << s.name;
+        EXPECT_EQ(indexKeys(fw::test::readFile(fixed)), indexKeys(bytes)) << s.name;
+        std::filesystem::remove(fixed);
         // Cut: a download that stopped a third of the way into the index.
         verify(s, "index cut", bytes.substr(0, idx1 + 8 + le32(bytes, idx1 + 4) / 3), {"truncated", "index-frames-mismatch"});
     }

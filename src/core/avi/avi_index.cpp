@@ -75,7 +75,19 @@ std::int64_t idx1Base(const FileSource& src, const AviFileInfo& info, std::int64
 }
 
 bool readIdx1(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progress, const IndexVisitor* visit) {
-    const std::int64_t pos = *info.indexPos;
+    // The index follows the movi list; a few chunks (JUNK) may come between. Whatever else lies
+    // there is not read as an index: a damaged file's frame data would give invented entries.
+    std::int64_t pos = *info.indexPos;
+    for (int hops = 0;; ++hops) {
+        const auto id = src.fourcc(pos);
+        const auto size = src.u32(pos + 4);
+        if (id && iequals(*id, "idx1")) break;
+        if (!id || !size || hops == 16 || !iequals(*id, "JUNK")) {
+            walk.warn("The index the header announces is missing.");
+            return false;
+        }
+        pos += 8 + std::int64_t(*size) + (*size & 1);
+    }
     auto sizeField = src.i32(pos + 4);
     if (!sizeField) {
         walk.warn("The index the header announces is missing.");

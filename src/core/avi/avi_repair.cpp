@@ -125,6 +125,7 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     const bool asp = isMpeg4Asp(compression);
     const bool h264 = isH264(compression);
     bool fromData = false, fromIndex = false, guessed = false;
+    Mpeg4Frames vops;
     auto scan = scanMovi(
         src, l,
         [&](const MoviChunk& c) {
@@ -157,7 +158,7 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
                     int type = -1;
                     if (msMpeg4 || asp) {
                         const auto head = src.readUpTo(c.pos + 8, std::min<std::uint32_t>(c.size, 512));
-                        type = msMpeg4 ? (head.empty() ? -1 : head[0] >> 6) : mpeg4FrameType(head.data(), head.size());
+                        type = msMpeg4 ? (head.empty() ? -1 : head[0] >> 6) : vops.frameType(head.data(), head.size());
                     } else if (h264) {
                         const auto head = src.readUpTo(c.pos + 8, std::min<std::uint32_t>(c.size, 4096));
                         const int idr = h264FrameKey(head.data(), head.size());

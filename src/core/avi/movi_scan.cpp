@@ -79,6 +79,76 @@ int mpeg4FrameType(const std::uint8_t* d, std::size_t len) {
     return -1;
 }
 
+namespace {
+class Bits {
+public:
+    Bits(const std::uint8_t* d, std::size_t len) : m_d(d), m_len(len) {}
+    // -1 past the end.
+    std::int64_t get(int n) {
+        std::int64_t v = 0;
+        for (int i = 0; i < n; ++i) {
+            if (m_pos >= m_len * 8) return -1;
+            v = (v << 1) | ((m_d[m_pos / 8] >> (7 - m_pos % 8)) & 1);
+            ++m_pos;
+        }
+        return v;
+    }
+
+private:
+    const std::uint8_t* m_d;
+    std::size_t m_len, m_pos = 0;
+};
+
+// vop_time_increment_resolution of a video object layer header (after its start code), or 0.
+int volTimeResolution(const std::uint8_t* d, std::size_t len) {
+    Bits b(d, len);
+    b.get(1);  // random_accessible_vol
+    b.get(8);  // video_object_type_indication
+    std::int64_t verid = 1;
+    if (b.get(1) == 1) {
+        verid = b.get(4);
+        b.get(3);
+    }
+    if (b.get(4) == 15) b.get(16);  // extended pixel aspect ratio
+    if (b.get(1) == 1) {            // vol_control_parameters
+        b.get(3);                   // chroma_format, low_delay
+        if (b.get(1) == 1) b.get(79);  // vbv_parameters
+    }
+    const std::int64_t shape = b.get(2);
+    if (shape == 3 && verid != 1) b.get(4);
+    if (b.get(1) != 1) return 0;  // marker
+    const std::int64_t res = b.get(16);
+    return res > 0 ? static_cast<int>(res) : 0;
+}
+}  // namespace
+
+int Mpeg4Frames::frameType(const std::uint8_t* d, std::size_t len) {
+    for (std::size_t i = 0; i + 4 < len; ++i) {
+        if (!(d[i] == 0 && d[i + 1] == 0 && d[i + 2] == 1)) continue;
+        const std::uint8_t code = d[i + 3];
+        if (code >= 0x20 && code <= 0x2F) {
+            if (const int res = volTimeResolution(d + i + 4, len - i - 4); res > 0) {
+                m_timeBits = 1;
+                while (m_timeBits < 16 && ((res - 1) >> m_timeBits) != 0) ++m_timeBits;
+            }
+        } else if (code == 0xB6) {
+            Bits b(d + i + 4, len - i - 4);
+            const std::int64_t type = b.get(2);
+            if (type < 0) return -1;
+            if (m_timeBits == 0) return static_cast<int>(type);
+            std::int64_t bit;
+            int seconds = 0;
+            while ((bit = b.get(1)) == 1 && ++seconds < 64) {
+            }  // modulo_time_base
+            if (bit < 0 || b.get(1) != 1) return static_cast<int>(type);  // marker: not what was expected
+            b.get(m_timeBits);
+            if (b.get(1) != 1) return static_cast<int>(type);
+            return b.get(1) == 0 ? kNotCoded : static_cast<int>(type);
+        }
+    }
+    return -1;
+}
+
 bool isH264(const std::string& compression) {
     static const char* const kCodes[] = {"H264", "X264", "AVC1", "DAVC", "VSSH", "x264"};
     for (const char* c : kCodes)

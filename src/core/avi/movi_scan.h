@@ -40,6 +40,20 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& layout, const std::fun
 // no VOP start code; for MS MPEG-4 (DivX 3) the picture type of its first two bits.
 int mpeg4FrameType(const std::uint8_t* data, std::size_t len);
 bool isMsMpeg4(const std::string& compression);
+
+// MPEG-4 part 2 frames in stream order. Reads the time resolution from the video object layer
+// header (in the first frame), which tells where each VOP header's "coded" flag lies: a packed
+// bitstream (DivX 5, XviD with B-frames) follows each P+B pair with a VOP that codes nothing,
+// whose type bits may say I, but which is no key frame.
+class Mpeg4Frames {
+public:
+    static constexpr int kNotCoded = 4;
+    // As mpeg4FrameType, or kNotCoded.
+    int frameType(const std::uint8_t* data, std::size_t len);
+
+private:
+    int m_timeBits = 0;  // 0: no layer header seen yet
+};
 // MPEG-4 part 2 (XviD, DivX 4 and later, ffmpeg's FMP4): its frames carry VOP headers.
 bool isMpeg4Asp(const std::string& compression);
 // H.264 in Annex B form, as ffmpeg and mencoder write it into AVI: 1 when the frame's first slice

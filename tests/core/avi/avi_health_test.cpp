@@ -229,6 +229,45 @@ TEST(MoviScan, FrameTypesFromTheBitstream) {
     EXPECT_FALSE(fw::avi::isMpeg4Asp("H264"));
 }
 
+// Start code, then fields of (width, value) packed MSB first.
+Bytes withBits(std::uint8_t code, std::initializer_list<std::pair<int, std::uint32_t>> fields) {
+    Bytes b{0, 0, 1, code};
+    int used = 8;
+    for (auto [width, value] : fields)
+        for (int i = width - 1; i >= 0; --i) {
+            if (used == 8) {
+                b.push_back(0);
+                used = 0;
+            }
+            if ((value >> i) & 1) b.back() |= static_cast<std::uint8_t>(0x80 >> used);
+            ++used;
+        }
+    return b;
+}
+
+TEST(MoviScan, PackedBitstreamPlaceholdersAreNoKeyFrames) {
+    // A layer header with a time resolution of 30000 (15 bits), then VOP headers.
+    const Bytes vol = withBits(0x20, {{1, 0}, {8, 1}, {1, 0}, {4, 1}, {1, 0}, {2, 0}, {1, 1}, {16, 30000}, {1, 1}, {1, 0}});
+    auto vop = [](std::uint32_t type, std::uint32_t coded, int seconds) {
+        return withBits(0xB6, {{2, type}, {seconds + 1, ((1u << seconds) - 1) << 1}, {1, 1}, {15, 1001}, {1, 1}, {1, coded}, {8, 0}});
+    };
+    struct Case {
+        const char* what;
+        Bytes data;
+        int type;
+    } cases[] = {
+        {"I-VOP before any layer header", vop(0, 0, 0), 0},
+        {"layer header and I-VOP", [&] { Bytes b = vol; const Bytes v = vop(0, 1, 0); b.insert(b.end(), v.begin(), v.end()); return b; }(), 0},
+        {"P-VOP", vop(1, 1, 0), 1},
+        {"placeholder typed I", vop(0, 0, 0), fw::avi::Mpeg4Frames::kNotCoded},
+        {"placeholder typed P, two seconds in", vop(1, 0, 2), fw::avi::Mpeg4Frames::kNotCoded},
+        {"B-VOP three seconds in", vop(2, 1, 3), 2},
+        {"cut inside the header", {0, 0, 1, 0xB6, 0x00}, 0},
+    };
+    fw::avi::Mpeg4Frames frames;
+    for (const auto& c : cases) EXPECT_EQ(frames.frameType(c.data.data(), c.data.size()), c.type) << c.what;
+}
+
 class Repair : public Health {};
 
 TEST_F(Repair, KeepsEveryWholeChunkAndWritesAFreshIndex) {
