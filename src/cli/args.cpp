@@ -84,9 +84,11 @@ std::vector<std::string> expandFiles(const std::vector<std::string>& names, bool
         std::vector<std::string> found;
         // Symbolic links to folders are not followed: a loop of them cannot make the walk endless.
         const auto opts = fs::directory_options::skip_permission_denied;
+        // Whatever bears the name and is no folder is listed: a broken link or a named pipe then
+        // gets its own error row instead of vanishing from the table.
         auto take = [&](const fs::directory_entry& e) {
             std::error_code fe;
-            if (!e.is_regular_file(fe)) return;
+            if (e.is_directory(fe)) return;
             if (extensions.count(fw::toLower(e.path().extension().string()))) found.push_back(e.path().string());
         };
         if (recursive) {
@@ -97,6 +99,12 @@ std::vector<std::string> expandFiles(const std::vector<std::string>& names, bool
             for (; !ec && it != end; it.increment(ec)) take(*it);
         }
         if (ec && errors) errors->push_back(name + ": " + ec.message());
+        else if (found.empty() && errors)
+        {
+            std::string kinds;
+            for (const auto& x : extensions) kinds += (kinds.empty() ? "" : ", ") + x;
+            errors->push_back(name + ": no " + kinds + " file here" + (recursive ? "" : " (--recursive looks in subfolders too)"));
+        }
         std::sort(found.begin(), found.end());
         out.insert(out.end(), found.begin(), found.end());
     }

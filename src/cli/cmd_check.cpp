@@ -1,7 +1,9 @@
 // check, repair and keyframes: the answers an archive of old AVI files needs, for scripts.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/args.h"
@@ -58,6 +60,14 @@ void writeJson(Json& j, const std::string& file, const HealthReport& r) {
     else j.value(r.rateName);
     j.endObject();
     j.field("frames_in_file", static_cast<long long>(r.framesInFile)).field("seconds_in_file", roundHalfEven(r.secondsInFile, 3));
+    // Without an index the key frames are unknown, not none.
+    if (!r.indexRead) {
+        j.key("key_frames").null();
+        j.key("gop").null();
+        j.key("longest_gap_s").null();
+        j.endObject();
+        return;
+    }
     j.field("key_frames", static_cast<long long>(r.keyFrames));
     j.key("gop").beginObject().field("shortest", static_cast<long long>(r.gopShortest)).field("longest", static_cast<long long>(r.gopLongest))
         .field("mean", roundHalfEven(r.gopMean, 2)).endObject();
@@ -79,11 +89,11 @@ std::vector<std::string> csvOf(const std::string& file, const HealthReport& r) {
             r.rateName,
             std::to_string(r.framesInFile),
             fixed(r.secondsInFile, 3),
-            std::to_string(r.keyFrames),
-            std::to_string(r.gopShortest),
-            std::to_string(r.gopLongest),
-            fixed(r.gopMean, 2),
-            fixed(r.longestGapSeconds, 3),
+            r.indexRead ? std::to_string(r.keyFrames) : "",
+            r.indexRead ? std::to_string(r.gopShortest) : "",
+            r.indexRead ? std::to_string(r.gopLongest) : "",
+            r.indexRead ? fixed(r.gopMean, 2) : "",
+            r.indexRead ? fixed(r.longestGapSeconds, 3) : "",
             texts,
             ""};
 }
@@ -146,11 +156,15 @@ int runCheck(const Argv& argv) {
 }
 
 int runRepair(const Argv& argv) {
-    Args a(argv, {"out"}, {"json"});
+    Args a(argv, {"out"}, {"json", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
-    if (a.positionals().size() != 1 || !a.has("out")) return fail("usage: repair FILE --out FIXED.avi [--json]", 2);
+    if (a.positionals().size() != 1 || !a.has("out")) return fail("usage: repair FILE --out FIXED.avi [--overwrite] [--json]", 2);
     const std::string source = a.positionals()[0];
     const std::string out = *a.get("out");
+    std::error_code ec;
+    if (std::filesystem::is_directory(out, ec)) return fail(out + ": is a folder; --out names the new file", 2);
+    if (std::filesystem::exists(out, ec) && !a.has("overwrite") && !std::filesystem::equivalent(source, out, ec))
+        return fail(out + ": the file exists; --overwrite replaces it", 2);
     RepairResult r = repairAvi(source, out, terminalProgress("repair"));
     endTerminalProgress();
     if (!r.ok) {
@@ -200,6 +214,7 @@ int runKeyframes(const Argv& argv) {
     if (a.has("json")) {
         Json j;
         j.beginObject().field("file", a.positionals()[0]).field("source", k.source).field("total_frames", static_cast<long long>(k.totalFrames));
+        j.field("complete", k.complete());
         j.key("key_frames").beginArray();
         for (auto n : k.frames) j.value(static_cast<long long>(n));
         j.endArray().endObject();
@@ -207,13 +222,18 @@ int runKeyframes(const Argv& argv) {
     } else {
         text = keyframeText(k, format);
     }
+    // A list from a cut index is written (its key frames are right) but said to be incomplete,
+    // with status 1, so a script does not take it for the whole film's.
+    const int status = k.complete() ? 0 : 1;
+    if (!k.complete()) fail(a.positionals()[0] + ": " + k.incompleteText());
     if (auto out = a.get("out")) {
         AtomicFileWriter w(*out);
-        if (!w.ok() || !w.write(text.data(), text.size()) || !w.commit()) return fail("cannot write " + *out);
-        return 0;
+        if (!w.ok() || !w.write(text.data(), text.size()) || !w.commit())
+            return fail(*out + ": " + LangText("AviRepair", 3) + " (" + std::strerror(errno) + ")");
+        return status;
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
-    return 0;
+    return status;
 }
 
 }  // namespace fw::cli

@@ -54,7 +54,10 @@ TEST_F(CliCheck, ExitStatusSortsFiles) {
         {{sound, cut}, 1},
         {{sound, cut, notAvi}, 2},
         {{home.path("missing.avi")}, 2},
+        {{home.path("films/old")}, 2},  // a folder with a file it cannot read
+        {{home.path("empty")}, 2},      // a folder with no AVI file: said, not silent
     };
+    std::filesystem::create_directories(home.path("empty/sub"));
     for (const auto& c : cases) {
         std::vector<std::string> args = {"check"};
         args.insert(args.end(), c.files.begin(), c.files.end());
@@ -75,7 +78,7 @@ TEST_F(CliCheck, JsonProblemsWithCodeSeverityAndText) {
     auto many = runCli({"check", sound, notAvi, "--json"});
     EXPECT_EQ(many.out.rfind("[{\"file\": ", 0), 0u) << many.out;
     EXPECT_TRUE(has(many.out, "\"ok\": true, \"readable\": true, \"problems\": []"));
-    EXPECT_TRUE(has(many.out, "\"readable\": false, \"error\": \"This is no AVI file.\""));
+    EXPECT_TRUE(has(many.out, "\"readable\": false, \"error\": \"This is not an AVI file.\""));
 }
 
 TEST_F(CliCheck, CsvOfAFolderOneRowPerFile) {
@@ -89,7 +92,7 @@ TEST_F(CliCheck, CsvOfAFolderOneRowPerFile) {
     EXPECT_EQ(f[1].rfind("\"" + sound + "\",true,true,,25/1,PAL 25,25,1,3,", 0), 0u) << f[1];
     EXPECT_EQ(deep.exitCode, 2);
     EXPECT_EQ(d[1].rfind(cut + ",false,true,truncated;no-index,", 0), 0u) << d[1];
-    EXPECT_EQ(d[2], notAvi + ",false,false,,,,,,,,,,,,This is no AVI file.");
+    EXPECT_EQ(d[2], notAvi + ",false,false,,,,,,,,,,,,This is not an AVI file.");
 }
 
 TEST_F(CliCheck, InspectCsvWithErrorRows) {
@@ -113,6 +116,16 @@ TEST_F(CliCheck, RepairWritesANewFileAndRefusesItsSource) {
     EXPECT_TRUE(fw::test::jsonField(r.out, "cut_short", "true"));
     EXPECT_TRUE(has(r.out, "\"key_frame_source\": \"every-frame\""));
     EXPECT_EQ(runCli({"check", fixed}).exitCode, 0);
+    // An output that exists is another file of the user's: replaced only when asked.
+    const std::string fixedBefore = fw::test::readFile(fixed);
+    auto again = runCli({"repair", cut, "--out", fixed});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_TRUE(has(again.err, "--overwrite")) << again.err;
+    EXPECT_EQ(runCli({"repair", cut, "--out", fixed, "--overwrite"}).exitCode, 0);
+    EXPECT_EQ(fw::test::readFile(fixed), fixedBefore);
+    EXPECT_EQ(runCli({"repair", cut, "--out", home.path("films")}).exitCode, 2);
+    auto missing = runCli({"repair", home.path("nothing.avi"), "--out", home.path("x.avi")});
+    EXPECT_TRUE(has(missing.err, "does not exist")) << missing.err;
 
     const std::string before = fw::test::readFile(cut);
     auto same = runCli({"repair", cut, "--out", cut});
@@ -134,7 +147,7 @@ TEST_F(CliCheck, KeyframesFormatsAndOutputFile) {
         {{"--format", "list"}, "0\n10\n20\n"},
         {{"--format", "qpfile"}, "0 I\n10 I\n20 I\n"},
         {{"--format", "keyframes-v1"}, "# keyframe format v1\nfps 0\n0\n10\n20\n"},
-        {{"--json"}, "{\"file\": \"" + sound + "\", \"source\": \"index\", \"total_frames\": 25, \"key_frames\": [0, 10, 20]}\n"},
+        {{"--json"}, "{\"file\": \"" + sound + "\", \"source\": \"index\", \"total_frames\": 25, \"complete\": true, \"key_frames\": [0, 10, 20]}\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"keyframes", sound};
@@ -150,6 +163,16 @@ TEST_F(CliCheck, KeyframesFormatsAndOutputFile) {
     auto none = runCli({"keyframes", cut});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(has(none.err, "no index")) << none.err;
+    // An index cut after 12 of its entries: the list it gives, said to be incomplete.
+    std::string bytes = fw::test::readFile(sound);
+    const std::size_t idx1 = bytes.rfind("idx1");
+    bytes.resize(idx1 + 8 + 12 * 16);
+    const std::string cutIndex = home.path("cut-index.avi");
+    fw::test::writeFile(cutIndex, bytes);
+    auto partial = runCli({"keyframes", cutIndex, "--json"});
+    EXPECT_EQ(partial.exitCode, 1);
+    EXPECT_TRUE(has(partial.out, "\"complete\": false")) << partial.out;
+    EXPECT_TRUE(has(partial.err, "of the 25 frames")) << partial.err;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/avi/avi_health.h"
 #include "core/avi/inspector.h"
 #include "core/common/lang.h"
 #include "support/temp_home.h"
@@ -57,6 +58,12 @@ TEST(OpenDml, WholeFileFiguresAgreeWithFfprobe) {
     // 24 Mbit/s of video, within the rate control's slack.
     EXPECT_NEAR(r.info.videoBitrate, 24000, 2400);
 
+    // The health check walks every RIFF part's movi list and the OpenDML indexes: sound.
+    auto h = fw::avi::checkAvi(big);
+    EXPECT_TRUE(h.ok()) << (h.problems.empty() ? "" : h.problems[0].text);
+    EXPECT_EQ(std::to_string(h.framesInFile), probe(big, "v:0", "stream=nb_frames"));
+    EXPECT_EQ(h.keyFrames, video.keyFrames);
+
     // Cut 100 MB off the end: an incomplete file, whose index is not read.
     const auto length = std::filesystem::file_size(big);
     std::filesystem::resize_file(big, length - (100u << 20));
@@ -65,6 +72,10 @@ TEST(OpenDml, WholeFileFiguresAgreeWithFfprobe) {
     EXPECT_TRUE(r.info.truncated);
     EXPECT_EQ(r.fields[20].text, fw::LangText("AviDetector", 3) + "100 MB");
     EXPECT_EQ(r.fields[62].text, "N/D");
+    h = fw::avi::checkAvi(big);
+    ASSERT_FALSE(h.problems.empty());
+    EXPECT_EQ(h.problems[0].code, "truncated");
+    EXPECT_LT(h.framesInFile, std::stoll(probe(big, "v:0", "stream=nb_frames")));
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ struct HealthReport {
     std::string rateName;                     // "PAL 25", "NTSC film 23.976", ...
     std::int64_t framesInFile = 0;            // whole video chunks in the movi list
     double secondsInFile = 0;
+    bool indexRead = false;                   // false: no index, so no key-frame figures
     std::int64_t keyFrames = 0;
     std::int64_t gopShortest = 0, gopLongest = 0;
     double gopMean = 0;

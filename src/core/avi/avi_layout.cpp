@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/common/lang.h"
+
 namespace fw::avi {
 
 namespace {
@@ -84,16 +86,17 @@ int chunkStream(const char* id) {
 }
 
 std::optional<AviLayout> readLayout(const FileSource& src, std::string* why) {
-    auto fail = [&](const char* text) -> std::optional<AviLayout> {
+    auto fail = [&](const std::string& text) -> std::optional<AviLayout> {
         if (why) *why = text;
         return std::nullopt;
     };
-    if (!src.isOpen()) return fail("The file cannot be read.");
+    if (!src.isOpen()) return fail(LangText("AviHealth", 35));
     auto head = src.read(0, 12);
-    if (!head || tag(head->data()) != "RIFF" || tag(head->data() + 8) != "AVI ") return fail("This is no AVI file.");
+    if (!head || tag(head->data()) != "RIFF" || tag(head->data() + 8) != "AVI ") return fail(LangText("AviDetectorMsgBox", 1));
     AviLayout l;
     l.fileLength = src.size();
     l.riffEnd = 8 + std::int64_t(le32(head->data() + 4));
+    l.lastRiffEnd = l.riffEnd;
     int steps = 0;
     for (std::int64_t pos = 12; pos + 8 <= l.fileLength && ++steps < kMaxSteps;) {
         auto h = src.read(pos, 12);
@@ -111,6 +114,19 @@ std::optional<AviLayout> readLayout(const FileSource& src, std::string* why) {
             l.idx1Size = size;
         } else if (id == "RIFF") {
             l.openDml = true;  // a RIFF AVIX part follows the first
+            l.lastRiffEnd = pos + 8 + size;
+            // Its movi list, among a few other chunks (JUNK).
+            int inner = 0;
+            for (std::int64_t p = pos + 12; p + 12 <= std::min(l.lastRiffEnd, l.fileLength) && ++inner < 64;) {
+                auto c = src.read(p, 12);
+                if (!c) break;
+                const std::int64_t csize = le32(c->data() + 4);
+                if (tag(c->data()) == "LIST" && tag(c->data() + 8) == "movi") {
+                    if (l.moreMovi.size() < 4096) l.moreMovi.push_back({p + 12, p + 8 + csize});
+                    break;
+                }
+                p += 8 + csize + (csize & 1);
+            }
         }
         // The first RIFF ends where it says; a movi list that runs past the end of the file
         // ends the walk there.
@@ -119,8 +135,8 @@ std::optional<AviLayout> readLayout(const FileSource& src, std::string* why) {
             if (auto next = src.read(pos, 4); !next || tag(next->data()) != "RIFF") break;
         }
     }
-    if (l.avihPos < 0) return fail("The file has no main header (avih).");
-    if (l.moviListPos < 0) return fail("The file has no movi list: it holds no frames.");
+    if (l.avihPos < 0) return fail(LangText("AviHealth", 36));
+    if (l.moviListPos < 0) return fail(LangText("AviHealth", 37));
     return l;
 }
 

@@ -34,6 +34,13 @@ struct AviLayout {
     std::int64_t idx1Pos = -1;      // "idx1"
     std::int64_t idx1Size = 0;
     bool openDml = false;           // RIFF AVIX parts or indx indexes
+    // The movi lists of the RIFF AVIX parts of an OpenDML file: where each one's data begins and
+    // where its list ends, as its size says.
+    struct Range {
+        std::int64_t dataPos = 0, end = 0;
+    };
+    std::vector<Range> moreMovi;
+    std::int64_t lastRiffEnd = 0;   // where the last RIFF part ends, as its size says
     int videoStream = -1;           // the first "vids" stream
 };
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +30,14 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 
 Message failure(int key) { return Message::lang("AviRepair", key, Icon::Critical); }
 
+// The new file could not be written: with the system's reason (a missing folder, no permission,
+// a full disk), which the failing call left in errno.
+Message writeFailure(int err) {
+    Message m = failure(3);
+    if (err != 0) m.suffix = std::string(" (") + std::strerror(err) + ")";
+    return m;
+}
+
 }  // namespace
 
 std::string keySourceText(KeySource k) {
@@ -43,6 +52,7 @@ std::string keySourceText(KeySource k) {
 
 RepairResult repairAvi(const std::string& source, const std::string& output, Progress progress) {
     RepairResult res;
+    errno = 0;
     std::error_code ec;
     if (std::filesystem::equivalent(source, output, ec)) {
         res.messages.push_back(failure(5));
@@ -50,8 +60,9 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     }
     FileSource src(source);
     std::string why;
-    auto layout = readLayout(src, &why);
+    auto layout = std::filesystem::exists(source, ec) ? readLayout(src, &why) : std::nullopt;
     if (!layout) {
+        if (why.empty()) why = LangText("AviHealth", 34);
         Message m = failure(1);
         m.suffix = " " + why;
         res.messages.push_back(m);
@@ -203,7 +214,7 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
         return res;  // the temporary file goes with `out`
     }
     if (!ok) {
-        res.messages.push_back(failure(3));
+        res.messages.push_back(writeFailure(errno));
         return res;
     }
     if (res.framesKept == 0) {
@@ -246,7 +257,7 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
         patch(st.strhPos + 32, static_cast<std::uint32_t>(length));
     }
     if (!ok || !out.commit()) {
-        res.messages.push_back(failure(3));
+        res.messages.push_back(writeFailure(errno));
         return res;
     }
     const auto& v = l.streams[static_cast<std::size_t>(std::max(l.videoStream, 0))];

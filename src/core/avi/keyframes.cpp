@@ -18,7 +18,10 @@ KeyframeList keyframesOf(const std::string& path, Progress progress) {
     if (head->size() >= 12 && head->compare(0, 4, "RIFF") == 0 && head->compare(8, 4, "AVI ") == 0) {
         std::int64_t n = 0;
         int videoStream = 0;
-        if (auto l = readLayout(FileSource(path)); l && l->videoStream >= 0) videoStream = l->videoStream;
+        if (auto l = readLayout(FileSource(path)); l && l->videoStream >= 0) {
+            videoStream = l->videoStream;
+            k.headerFrames = l->streams[static_cast<std::size_t>(videoStream)].length;
+        }
         const IndexKind kind = visitIndex(path, [&](const IndexEntryView& e) {
             if (!e.video || e.stream != videoStream) return;
             if (e.key) k.frames.push_back(n);
@@ -43,6 +46,14 @@ KeyframeList keyframesOf(const std::string& path, Progress progress) {
     k.totalFrames = stats->second;
     k.ok = true;
     return k;
+}
+
+std::string KeyframeList::incompleteText() const {
+    if (complete()) return {};
+    std::string t = LangText("KeyFrames", 6);
+    for (const auto& [mark, v] : {std::pair{"%1", totalFrames}, std::pair{"%2", headerFrames}})
+        if (auto at = t.find(mark); at != std::string::npos) t.replace(at, 2, std::to_string(v));
+    return t;
 }
 
 std::string keyframeText(const KeyframeList& k, KeyframeFormat f) {

@@ -174,89 +174,95 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
     MoviScan r;
     Window w(src);
     const int streams = static_cast<int>(l.streams.size());
-    const std::int64_t limit = std::min(l.moviEnd, l.fileLength);
-    // A header is taken for a chunk when its id is one and its size fits the file.
-    auto plausible = [&](std::int64_t pos) {
-        const std::uint8_t* h = w.at(pos, 12);
-        if (!h) return false;
-        const Kind k = classify(h, streams);
-        const std::uint32_t size = le32(h + 4);
-        return k != Kind::Bad && size <= kMaxChunk;
-    };
-    std::int64_t pos = l.moviDataPos;
+    // The first RIFF's movi list, then those of the RIFF AVIX parts of an OpenDML file.
+    std::vector<AviLayout::Range> ranges{{l.moviDataPos, l.moviEnd}};
+    ranges.insert(ranges.end(), l.moreMovi.begin(), l.moreMovi.end());
+    std::uint64_t total = 0, before = 0;
+    for (const auto& g : ranges) total += static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::min(g.end, l.fileLength) - g.dataPos));
     std::uint64_t steps = 0;
-    while (pos + 8 <= limit) {
-        // A copy (a list's type too, when the file has it): the look-ahead below may move the
-        // window under a pointer into it.
-        std::uint8_t h[12] = {};
-        if (const std::uint8_t* at = w.at(pos, 12)) std::memcpy(h, at, 12);
-        else if (const std::uint8_t* at8 = w.at(pos, 8)) std::memcpy(h, at8, 8);
-        else break;
-        Kind kind = classify(h, streams);
-        const std::uint32_t size = le32(h + 4);
-        if (kind == Kind::Bad || size > kMaxChunk) {
-            // Damage: the next place where a chunk header fits, and a second one after it (or the
-            // end of the list), is where the walk goes on.
-            if (r.firstDamage < 0) r.firstDamage = pos;
-            ++r.damagedRegions;
-            std::int64_t probe = pos + 1;
-            bool found = false;
-            for (; probe + 8 <= limit; ++probe) {
-                if (!plausible(probe)) continue;
-                const std::uint8_t* ph = w.at(probe, 8);
-                const std::int64_t after = probe + 8 + le32(ph + 4);
-                if (after + 8 > limit || plausible(after) || plausible(after + 1)) {
-                    found = true;
-                    break;
+    for (const auto& g : ranges) {
+        const std::int64_t limit = std::min(g.end, l.fileLength);
+        auto report = [&](std::int64_t at) { return progress.report(before + static_cast<std::uint64_t>(std::max<std::int64_t>(0, at - g.dataPos)), total); };
+        // A header is taken for a chunk when its id is one and its size fits the file.
+        auto plausible = [&](std::int64_t pos) {
+            const std::uint8_t* h = w.at(pos, 12);
+            if (!h) return false;
+            const Kind k = classify(h, streams);
+            const std::uint32_t size = le32(h + 4);
+            return k != Kind::Bad && size <= kMaxChunk;
+        };
+        std::int64_t pos = g.dataPos;
+        while (pos + 8 <= limit) {
+            // A copy (a list's type too, when the file has it): the look-ahead below may move the
+            // window under a pointer into it.
+            std::uint8_t h[12] = {};
+            if (const std::uint8_t* at = w.at(pos, 12)) std::memcpy(h, at, 12);
+            else if (const std::uint8_t* at8 = w.at(pos, 8)) std::memcpy(h, at8, 8);
+            else break;
+            Kind kind = classify(h, streams);
+            const std::uint32_t size = le32(h + 4);
+            if (kind == Kind::Bad || size > kMaxChunk) {
+                // Damage: the next place where a chunk header fits, and a second one after it (or
+                // the end of the list), is where the walk goes on.
+                if (r.firstDamage < 0) r.firstDamage = pos;
+                ++r.damagedRegions;
+                std::int64_t probe = pos + 1;
+                bool found = false;
+                for (; probe + 8 <= limit; ++probe) {
+                    if (!plausible(probe)) continue;
+                    const std::uint8_t* ph = w.at(probe, 8);
+                    const std::int64_t after = probe + 8 + le32(ph + 4);
+                    if (after + 8 > limit || plausible(after) || plausible(after + 1)) {
+                        found = true;
+                        break;
+                    }
+                    if ((++steps & 0xFFFFF) == 0 && !report(probe)) return r;
                 }
-                if ((++steps & 0xFFFFF) == 0 && !progress.report(static_cast<std::uint64_t>(probe - l.moviDataPos),
-                                                                 static_cast<std::uint64_t>(limit - l.moviDataPos)))
-                    return r;
+                r.skippedBytes += (found ? probe : limit) - pos;
+                if (!found) break;
+                pos = probe;
+                continue;
             }
-            r.skippedBytes += (found ? probe : limit) - pos;
-            if (!found) break;
-            pos = probe;
-            continue;
+            if (kind == Kind::RecList) {
+                pos += 12;
+                continue;
+            }
+            const std::int64_t end = pos + 8 + size;
+            if (end > l.fileLength) {
+                r.cutShort = true;
+                break;
+            }
+            std::int64_t next = end;
+            bool padMissing = false;
+            if (size & 1) {
+                // RIFF pads odd chunks; some writers forget. The next header says which; the last
+                // chunk of the list has no room for its pad when the list (or the file) ends with it.
+                if (end + 1 > limit || (end + 8 <= limit && !plausible(end + 1) && plausible(end))) padMissing = true;
+                else next = end + 1;
+            }
+            if (kind == Kind::Data) {
+                MoviChunk c;
+                c.stream = chunkStream(reinterpret_cast<const char*>(h));
+                c.kind[0] = static_cast<char>(h[2]);
+                c.kind[1] = static_cast<char>(h[3]);
+                c.pos = pos;
+                c.size = size;
+                c.padMissing = padMissing;
+                ++r.chunks;
+                if (c.video()) ++r.videoChunks;
+                if (padMissing) ++r.padsMissing;
+                r.dataEnd = end;
+                if (!onChunk(c)) return r;
+            }
+            pos = next;
+            // The first chunk reports too, so a stop asked for at once is honoured at once.
+            if ((steps++ & 0xFFF) == 0 && !report(pos)) return r;
         }
-        if (kind == Kind::RecList) {
-            pos += 12;
-            continue;
-        }
-        const std::int64_t end = pos + 8 + size;
-        if (end > l.fileLength) {
-            r.cutShort = true;
-            break;
-        }
-        std::int64_t next = end;
-        bool padMissing = false;
-        if (size & 1) {
-            // RIFF pads odd chunks; some writers forget. The next header says which; the last
-            // chunk of the list has no room for its pad when the list (or the file) ends with it.
-            if (end + 1 > limit || (end + 8 <= limit && !plausible(end + 1) && plausible(end))) padMissing = true;
-            else next = end + 1;
-        }
-        if (kind == Kind::Data) {
-            MoviChunk c;
-            c.stream = chunkStream(reinterpret_cast<const char*>(h));
-            c.kind[0] = static_cast<char>(h[2]);
-            c.kind[1] = static_cast<char>(h[3]);
-            c.pos = pos;
-            c.size = size;
-            c.padMissing = padMissing;
-            ++r.chunks;
-            if (c.video()) ++r.videoChunks;
-            if (padMissing) ++r.padsMissing;
-            r.dataEnd = end;
-            if (!onChunk(c)) return r;
-        }
-        pos = next;
-        // The first chunk reports too, so a stop asked for at once is honoured at once.
-        if ((steps++ & 0xFFF) == 0 &&
-            !progress.report(static_cast<std::uint64_t>(pos - l.moviDataPos), static_cast<std::uint64_t>(limit - l.moviDataPos)))
-            return r;
+        // A file cut inside a movi list loses the header of its last chunk as well.
+        if (g.end > l.fileLength && pos + 8 > l.fileLength && pos < l.fileLength) r.cutShort = true;
+        if (r.cutShort) break;
+        before += static_cast<std::uint64_t>(std::max<std::int64_t>(0, limit - g.dataPos));
     }
-    // A file cut inside the movi list loses the header of its last chunk as well.
-    if (l.moviEnd > l.fileLength && pos + 8 > l.fileLength && pos < l.fileLength) r.cutShort = true;
     r.ok = true;
     return r;
 }

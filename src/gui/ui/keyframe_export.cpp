@@ -31,6 +31,10 @@ bool exportKeyframes(QWidget* owner, const QString& source, const QString& capti
         MsgBox::show(owner, Message::fixed(k.error, Icon::Critical), caption);
         return false;
     }
+    // A cut index gives a list that stops early: the user is told before it is saved.
+    if (!k.complete() && MsgBox::show(owner, qs(k.incompleteText()) + QStringLiteral("\n\n") + lang("KeyFrames", 7), caption,
+                                      Icon::Exclamation, Buttons::YesNo, true) != Answer::Yes)
+        return false;
     const std::string text = fw::avi::keyframeText(k, format);
     AtomicFileWriter w(ss(d.path));
     if (!w.ok() || !w.write(text.data(), text.size()) || !w.commit()) {

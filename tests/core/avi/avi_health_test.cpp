@@ -157,7 +157,26 @@ TEST_F(Health, EachDamageNamedByItsCode) {
          },
          {"damaged-movi", "index-size-mismatch", "index-frames-mismatch"}},
         {"main header frames", {}, [](Bytes& b) { put32(b, find(b, "avih") + 8 + 16, 49); }, {"frame-count-mismatch"}},
-        {"audio 1 s longer than the video", [](AviSpec& s) { s.extra[0].length = 48000; }, {}, {"audio-video-length"}},
+        {"audio 1 s longer than the video",
+         [](AviSpec& s) {
+             s.extra[0].length = 48000;
+             s.extra[0].chunkSize = 24000;
+         },
+         {},
+         {"audio-video-length"}},
+        {"second audio stream 1 s short",
+         [](AviSpec& s) {
+             s.extra.push_back(s.extra[0]);
+             s.extra[1].chunkSize = 8000;
+         },
+         {},
+         {"audio-video-length"}},
+        {"every key flag cleared",
+         [](AviSpec& s) { s.keyEvery = 0; },
+         {},
+         {"no-key-frames"}},
+        {"no frame rate", [](AviSpec& s) { s.scale = 0; }, {}, {"no-frame-rate"}},
+        {"index renamed to JUNK", {}, [](Bytes& b) { std::memcpy(&b[find(b, "idx1")], "JUNK", 4); }, {"no-index"}},
         {"odd frames without their pad byte", unpaddedSpec, unpad, {"missing-pad-bytes", "no-index"}},
     };
     for (const auto& c : cases) {
