@@ -12,7 +12,6 @@
 #include "gui/shell/splash.h"
 #include "gui/shell/tools.h"
 #include "gui/ui/widgets.h"
-#include "platform/media_log.h"
 #include "platform/termination.h"
 
 int main(int argc, char** argv) {
@@ -59,7 +58,6 @@ int main(int argc, char** argv) {
     // Ties the windows to the desktop entry (its icon in the task bar, its name in the dock).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.framewise.Framewise"));
     QApplication::setWindowIcon(fw::gui::appIcon());
-    fw::platform::quietMediaLibraries();
     fw::initPaths();
     fw::ensureUserSettings();
 

@@ -9,7 +9,6 @@
 #include "core/common/lang.h"
 #include "core/common/paths.h"
 #include "fw/version.h"
-#include "platform/media_log.h"
 
 namespace {
 
@@ -110,7 +109,6 @@ int main(int argc, char** argv) {
         std::printf("%s\n", fw::kVersionText);
         return 0;
     }
-    fw::platform::quietMediaLibraries();
     fw::initPaths();
     fw::ensureUserSettings();
     fw::loadPreferences();

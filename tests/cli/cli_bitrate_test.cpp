@@ -105,4 +105,24 @@ TEST(CliBitrate, VersionAndHelp) {
     EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
+// FFmpeg's libraries (and the 170 they bring) are opened by the commands that decode or name
+// codecs, not by every start: the loader's own record of what it opened says which.
+TEST(CliBitrate, FfmpegIsLoadedOnlyWhenACommandNeedsIt) {
+    fw::test::TempHome home;
+    const std::string cli = fw::test::quote(FW_CLI_PATH);
+    const struct {
+        std::string args;
+        bool loads;
+    } cases[] = {
+        {"--version", false},
+        {"bitrate --discs 1x700 --time 1:30:0", false},
+        {"resize --source 720x576 --width 640", false},
+        {"codecs installed audio-compressors", true},
+    };
+    for (const auto& c : cases) {
+        const std::string libs = fw::test::capture("LD_DEBUG=files " + cli + " " + c.args + " 2>&1 >/dev/null");
+        EXPECT_EQ(libs.find("libavcodec.so") != std::string::npos, c.loads) << c.args;
+    }
+}
+
 }  // namespace
