@@ -133,7 +133,7 @@ int runStats(const Argv& argv) {
         return 0;
     }
     if (a.has("json")) {
-        writeSummaryJson(an, ScaleCurve(file, an.summary.average(), an.summary.Max, an.summary.Min, 1));
+        writeSummaryJson(an, ScaleCurve(file, an, 1));
         return 0;
     }
     const StatsDisplay& d = an.display;

@@ -29,17 +29,23 @@ FileSource::~FileSource() {
 std::vector<std::uint8_t> FileSource::readUpTo(std::int64_t pos, std::size_t len) const {
     std::vector<std::uint8_t> out;
     if (m_fd < 0 || pos < 0 || pos >= m_size) return out;
-    std::int64_t left = m_size - pos;
-    std::size_t n = static_cast<std::uint64_t>(left) < len ? static_cast<std::size_t>(left) : len;
-    out.resize(n);
+    const std::int64_t left = m_size - pos;
+    out.resize(static_cast<std::uint64_t>(left) < len ? static_cast<std::size_t>(left) : len);
+    out.resize(readInto(pos, out.data(), out.size()));
+    return out;
+}
+
+std::size_t FileSource::readInto(std::int64_t pos, std::uint8_t* dst, std::size_t len) const {
+    if (m_fd < 0 || pos < 0 || pos >= m_size) return 0;
+    const std::int64_t left = m_size - pos;
+    const std::size_t n = static_cast<std::uint64_t>(left) < len ? static_cast<std::size_t>(left) : len;
     std::size_t got = 0;
     while (got < n) {
-        ssize_t r = ::pread(m_fd, out.data() + got, n - got, static_cast<off_t>(pos + static_cast<std::int64_t>(got)));
+        ssize_t r = ::pread(m_fd, dst + got, n - got, static_cast<off_t>(pos + static_cast<std::int64_t>(got)));
         if (r <= 0) break;
         got += static_cast<std::size_t>(r);
     }
-    out.resize(got);
-    return out;
+    return got;
 }
 
 std::optional<std::vector<std::uint8_t>> FileSource::read(std::int64_t pos, std::size_t len) const {

@@ -22,6 +22,8 @@ public:
     std::optional<std::vector<std::uint8_t>> read(std::int64_t pos, std::size_t len) const;
     // Up to len bytes at pos: fewer at the end of the file, none before 0 or past the end.
     std::vector<std::uint8_t> readUpTo(std::int64_t pos, std::size_t len) const;
+    // The same into the caller's buffer (no allocation, nothing zeroed first): the bytes read.
+    std::size_t readInto(std::int64_t pos, std::uint8_t* dst, std::size_t len) const;
     std::optional<std::int32_t> i32(std::int64_t pos) const;
     std::optional<std::uint32_t> u32(std::int64_t pos) const;
     std::optional<std::string> fourcc(std::int64_t pos) const;

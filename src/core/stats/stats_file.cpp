@@ -39,13 +39,15 @@ T load(const std::uint8_t* p) {
 template <typename Fn>
 bool forEachRecord(const FileSource& src, std::int64_t m, Progress& progress, Fn&& fn) {
     std::int64_t i = 0;
+    // One buffer for every block: no allocation and no zeroing per block.
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min<std::int64_t>(kBlockRecords, std::max<std::int64_t>(m, 1))) * kRecordSize);
     while (i < m) {
         const std::int64_t count = std::min<std::int64_t>(kBlockRecords, m - i);
-        auto block = src.readUpTo(4 + i * std::int64_t(kRecordSize), static_cast<std::size_t>(count) * kRecordSize);
+        const std::size_t got = src.readInto(4 + i * std::int64_t(kRecordSize), block.data(), static_cast<std::size_t>(count) * kRecordSize);
         for (std::int64_t k = 0; k < count; ++k) {
             const std::size_t at = static_cast<std::size_t>(k) * kRecordSize;
-            const std::size_t len = at < block.size() ? std::min(kRecordSize, block.size() - at) : 0;
-            fn(i + k, StatsRecord::parse(block.data() + (len ? at : 0), len));
+            const std::size_t len = at < got ? std::min(kRecordSize, got - at) : 0;
+            fn(i + k, StatsRecord::parse(len ? block.data() + at : nullptr, len));
         }
         i += count;
         if (!progress.report(static_cast<std::uint64_t>(i), static_cast<std::uint64_t>(m))) return false;
@@ -65,9 +67,10 @@ Message missingFileMessage(const std::string& path) {
 
 StatsRecord StatsRecord::parse(const std::uint8_t* p, std::size_t len) {
     // A whole record is read where it lies; only a cut-short last one is copied and padded first.
-    std::uint8_t padded[kRecordSize] = {};
+    std::uint8_t padded[kRecordSize];  // zeroed only when used: this runs once a frame
     const std::uint8_t* buf = p;
     if (!p || len < kRecordSize) {
+        std::memset(padded, 0, kRecordSize);
         if (p && len) std::memcpy(padded, p, len);
         buf = padded;
     }
@@ -142,9 +145,18 @@ AnalysisResult AnalizeStats(const std::string& path, Progress progress) {
     StatsSummary& s = res.summary;
     s.fileLength = src.size();
     s.m = frameCount(s.fileLength);
+    const bool keep = s.m <= AnalysisResult::kKeptFrames;
+    if (keep) {
+        res.sizes.reserve(static_cast<std::size_t>(s.m));
+        res.types.reserve(static_cast<std::size_t>(s.m));
+    }
     bool first = true;
     res.stopped = !forEachRecord(src, s.m, progress, [&](std::int64_t, const StatsRecord& r) {
         const std::int32_t size = r.frameSize;
+        if (keep) {
+            res.sizes.push_back(size);
+            res.types.push_back(r.type());
+        }
         s.T += size;
         s.Max = std::max(s.Max, size);
         if (first) {
@@ -275,28 +287,33 @@ std::array<bool, 6> stepButtons(std::int64_t n, std::int64_t m) {
     return on;
 }
 
-CurveResult ScaleCurve(const std::string& path, double average, std::int32_t Max, std::int32_t Min,
-                       std::size_t maxColumns, Progress progress) {
-    CurveResult c;
-    c.average = average;
-    c.Max = Max;
-    c.Min = Min;
-    FileSource src(path);
-    if (!src.isOpen()) return c;
-    c.frames = frameCount(src.size());
-    const std::size_t cols = static_cast<std::size_t>(std::min<std::int64_t>(c.frames, std::int64_t(std::max<std::size_t>(maxColumns, 1))));
-    c.columns.assign(cols, {});
-    std::vector<bool> filled(cols, false);
-    auto rank = [](StatsRecord::Type t) { return t == StatsRecord::Type::I ? 2 : t == StatsRecord::Type::B ? 1 : 0; };
-    Distribution& d = c.distribution;
-    forEachRecord(src, c.frames, progress, [&](std::int64_t i, const StatsRecord& r) {
-        const std::size_t col = static_cast<std::size_t>(i * std::int64_t(cols) / c.frames);
+namespace {
+// The curve's columns and the distribution, one frame at a time.
+class CurveBuilder {
+public:
+    CurveBuilder(double average, std::int32_t Max, std::int32_t Min, std::int64_t frames, std::size_t maxColumns) {
+        c.average = average;
+        c.Max = Max;
+        c.Min = Min;
+        c.frames = frames;
+        const std::size_t cols = static_cast<std::size_t>(std::min<std::int64_t>(frames, std::int64_t(std::max<std::size_t>(maxColumns, 1))));
+        c.columns.assign(cols, {});
+        filled.assign(cols, 0);
+        nextFirst = firstOf(1);
+    }
+    // Frames come in order: frame i falls in column i * columns / frames, so the column moves on
+    // when i reaches the first frame of the next (no division per frame).
+    void add(std::int64_t i, std::int32_t size, StatsRecord::Type type) {
+        auto rank = [](StatsRecord::Type t) { return t == StatsRecord::Type::I ? 2 : t == StatsRecord::Type::B ? 1 : 0; };
+        while (i >= nextFirst && col + 1 < c.columns.size()) nextFirst = firstOf(++col + 1);
         CurveColumn& cc = c.columns[col];
-        if (!filled[col] || r.frameSize > cc.size) cc.size = std::max(cc.size, r.frameSize);
-        if (!filled[col] || rank(r.type()) > rank(cc.type)) cc.type = r.type();
+        if (!filled[col] || size > cc.size) cc.size = std::max(cc.size, size);
+        if (!filled[col] || rank(type) > rank(cc.type)) cc.type = type;
         filled[col] = true;
-        const double s = r.frameSize;
+        const double s = size;
+        const double average = c.average;
         if (average <= 0) return;
+        Distribution& d = c.distribution;
         if (s < average) {
             d.below[static_cast<std::size_t>(std::clamp<double>(std::floor(10 * s / average), 0, 9))] += 1;
             ++d.countBelow;
@@ -306,16 +323,57 @@ CurveResult ScaleCurve(const std::string& path, double average, std::int32_t Max
             d.above[static_cast<std::size_t>(std::min<double>(std::floor(1.5 * s / average), 11))] += 1;
             ++d.countAbove;
         }
-    });
-    // One line per bucket, the highest above-average bucket first; above bucket 0 cannot be
-    // reached (a frame above the average gives at least 1), so 21 lines with keys 2 to 22.
-    int key = 2;
-    for (int b = 11; b >= 1; --b, ++key) {
-        if (!d.text.empty()) d.text += "\r\n";
-        d.text += LangText("StatsEditor", key) + " " + num(d.above[static_cast<std::size_t>(b)]);
     }
-    for (int b = 9; b >= 0; --b, ++key) d.text += "\r\n" + LangText("StatsEditor", key) + " " + num(d.below[static_cast<std::size_t>(b)]);
-    return c;
+    CurveResult finish() {
+        // One line per bucket, the highest above-average bucket first; above bucket 0 cannot be
+        // reached (a frame above the average gives at least 1), so 21 lines with keys 2 to 22.
+        Distribution& d = c.distribution;
+        int key = 2;
+        for (int b = 11; b >= 1; --b, ++key) {
+            if (!d.text.empty()) d.text += "\r\n";
+            d.text += LangText("StatsEditor", key) + " " + num(d.above[static_cast<std::size_t>(b)]);
+        }
+        for (int b = 9; b >= 0; --b, ++key) d.text += "\r\n" + LangText("StatsEditor", key) + " " + num(d.below[static_cast<std::size_t>(b)]);
+        return std::move(c);
+    }
+
+private:
+    // The first frame i with i * columns / frames >= k.
+    std::int64_t firstOf(std::size_t k) const {
+        const auto cols = std::int64_t(c.columns.size());
+        return cols ? (std::int64_t(k) * c.frames + cols - 1) / cols : 0;
+    }
+    CurveResult c;
+    std::vector<char> filled;
+    std::size_t col = 0;
+    std::int64_t nextFirst = 0;
+};
+}  // namespace
+
+CurveResult ScaleCurve(const std::string& path, double average, std::int32_t Max, std::int32_t Min,
+                       std::size_t maxColumns, Progress progress) {
+    FileSource src(path);
+    if (!src.isOpen()) {
+        CurveResult c;
+        c.average = average;
+        c.Max = Max;
+        c.Min = Min;
+        return c;
+    }
+    const std::int64_t frames = frameCount(src.size());
+    CurveBuilder b(average, Max, Min, frames, maxColumns);
+    forEachRecord(src, frames, progress, [&](std::int64_t i, const StatsRecord& r) { b.add(i, r.frameSize, r.type()); });
+    return b.finish();
+}
+
+CurveResult ScaleCurve(const std::string& path, const AnalysisResult& a, std::size_t maxColumns, Progress progress) {
+    const StatsSummary& s = a.summary;
+    if (static_cast<std::int64_t>(a.sizes.size()) != s.m || a.types.size() != a.sizes.size())
+        return ScaleCurve(path, s.average(), s.Max, s.Min, maxColumns, std::move(progress));
+    CurveBuilder b(s.average(), s.Max, s.Min, s.m, maxColumns);
+    for (std::size_t i = 0; i < a.sizes.size(); ++i) b.add(static_cast<std::int64_t>(i), a.sizes[i], a.types[i]);
+    progress.report(static_cast<std::uint64_t>(s.m), static_cast<std::uint64_t>(s.m));
+    return b.finish();
 }
 
 std::string reportFileName(const std::string& chosen, const char* extension) {

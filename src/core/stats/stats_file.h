@@ -40,7 +40,7 @@ struct StatsRecord {
     bool IFrame() const { return (Quant & kKeyFrameFlag) != 0; }
     bool PFrame() const { return !IFrame(); }
     bool BFrame() const { return (dd_v & kBFrameFlag) != 0; }
-    enum class Type { I, P, B };
+    enum class Type : std::uint8_t { I, P, B };
     Type type() const { return IFrame() ? Type::I : BFrame() ? Type::B : Type::P; }
     enum class Special { None, Skip, Pad, Delay, Credits };
     Special special() const;
@@ -81,6 +81,12 @@ struct AnalysisResult {
     StatsSummary summary;
     StatsDisplay display;
     Messages messages;
+    // Each frame's size and type, kept for the curve that follows the analysis so the file is
+    // read once: 5 bytes a frame, for files of up to kKeptFrames frames (20 MB); empty above,
+    // where the curve reads the file again.
+    static constexpr std::int64_t kKeptFrames = 4 << 20;
+    std::vector<std::int32_t> sizes;
+    std::vector<StatsRecord::Type> types;
 };
 
 AnalysisResult AnalizeStats(const std::string& path, Progress progress = {});
@@ -119,6 +125,8 @@ struct CurveResult {
 };
 CurveResult ScaleCurve(const std::string& path, double average, std::int32_t Max, std::int32_t Min,
                        std::size_t maxColumns = 4096, Progress progress = {});
+// The same from an analysis of the file: from the frames it kept, or from the file.
+CurveResult ScaleCurve(const std::string& path, const AnalysisResult& a, std::size_t maxColumns = 4096, Progress progress = {});
 
 // ---- report ----------------------------------------------------------------------------------
 // Writes the text report (CR LF) with or without the per-frame table.

@@ -308,8 +308,10 @@ void frmStats::analyse(const QString& path) {
         [p, result](fw::Progress progress) {
             result->first = AnalizeStats(p, progress);
             if (result->first.ok) {
-                const auto& s = result->first.summary;
-                result->second = ScaleCurve(p, s.average(), s.Max, s.Min, 4096, progress);
+                result->second = ScaleCurve(p, result->first, 4096, progress);
+                // The frames were kept for the curve only; the window does not hold them.
+                result->first.sizes = {};
+                result->first.types = {};
             }
         },
         [this, path, result] {
