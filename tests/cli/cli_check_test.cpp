@@ -172,7 +172,7 @@ TEST_F(CliCheck, KeyframesFormatsAndOutputFile) {
     auto partial = runCli({"keyframes", cutIndex, "--json"});
     EXPECT_EQ(partial.exitCode, 1);
     EXPECT_TRUE(has(partial.out, "\"complete\": false")) << partial.out;
-    EXPECT_TRUE(has(partial.err, "of the 25 frames")) << partial.err;
+    EXPECT_TRUE(has(partial.err, "of the 25 frames the file holds")) << partial.err;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "core/avi/avi_layout.h"
 #include "core/avi/inspector.h"
+#include "core/avi/movi_scan.h"
 #include "core/common/file_io.h"
 #include "core/common/lang.h"
 #include "core/stats/stats_file.h"
@@ -18,9 +19,14 @@ KeyframeList keyframesOf(const std::string& path, Progress progress) {
     if (head->size() >= 12 && head->compare(0, 4, "RIFF") == 0 && head->compare(8, 4, "AVI ") == 0) {
         std::int64_t n = 0;
         int videoStream = 0;
-        if (auto l = readLayout(FileSource(path)); l && l->videoStream >= 0) {
+        const FileSource src(path);
+        if (auto l = readLayout(src); l && l->videoStream >= 0) {
             videoStream = l->videoStream;
-            k.headerFrames = l->streams[static_cast<std::size_t>(videoStream)].length;
+            // The frames the file holds, whatever its headers say, to tell a cut index.
+            scanMovi(src, *l, [&](const MoviChunk& c) {
+                if (c.video() && c.stream == videoStream) ++k.framesInFile;
+                return true;
+            });
         }
         const IndexKind kind = visitIndex(path, [&](const IndexEntryView& e) {
             if (!e.video || e.stream != videoStream) return;
@@ -51,7 +57,7 @@ KeyframeList keyframesOf(const std::string& path, Progress progress) {
 std::string KeyframeList::incompleteText() const {
     if (complete()) return {};
     std::string t = LangText("KeyFrames", 6);
-    for (const auto& [mark, v] : {std::pair{"%1", totalFrames}, std::pair{"%2", headerFrames}})
+    for (const auto& [mark, v] : {std::pair{"%1", totalFrames}, std::pair{"%2", framesInFile}})
         if (auto at = t.find(mark); at != std::string::npos) t.replace(at, 2, std::to_string(v));
     return t;
 }

@@ -15,10 +15,10 @@ struct KeyframeList {
     std::string source;  // "index" (an AVI) or "stats"
     std::vector<std::int64_t> frames;
     std::int64_t totalFrames = 0;
-    std::int64_t headerFrames = 0;  // the video stream's length, as its header counts it
-    // An index cut short (a download that stopped) lists fewer frames than the header counts:
-    // the key frames after its end are missing from the list.
-    bool complete() const { return source != "index" || totalFrames >= headerFrames; }
+    std::int64_t framesInFile = 0;  // the video frames the movi lists hold, walked chunk by chunk
+    // An index cut short (a download that stopped) lists fewer frames than the file holds: the
+    // key frames after its end are missing from the list.
+    bool complete() const { return source != "index" || totalFrames >= framesInFile; }
     // Why the list is incomplete, in the user's language; "" when it is complete.
     std::string incompleteText() const;
 };
