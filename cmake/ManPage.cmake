@@ -11,7 +11,7 @@ string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")
 set(files
 ".SH FILES\n"
 "Settings in \\fI$XDG_CONFIG_HOME/framewise/\\fR (\\fIsettings.ini\\fR, \\fIuser-settings.conf\\fR), the codec\n"
-"database and backups in \\fI$XDG_DATA_HOME/framewise/\\fR; the shipped language files and defaults in\n"
+"database and backups in \\fI$XDG_DATA_HOME/framewise/\\fR. The shipped language files and defaults are in\n"
 "\\fIshare/framewise/\\fR beside the program's \\fIbin/\\fR folder (\\fI/usr/share/framewise/\\fR for the\n"
 "Debian package).\n"
 ".SH ENVIRONMENT\n"

@@ -14,6 +14,12 @@
 #include "gui/ui/widgets.h"
 #include "platform/termination.h"
 
+namespace {
+const char* const kWaysOn =
+    "Run it from a desktop, over ssh -X, or with QT_QPA_PLATFORM=vnc and a VNC viewer on localhost:5900;\n"
+    "every tool also runs without a display: framewise-cli --help.\n";
+}  // namespace
+
 int main(int argc, char** argv) {
     // --help and --version need no desktop: answered before Qt looks for a display.
     for (int i = 1; i < argc; ++i) {
@@ -39,12 +45,20 @@ int main(int argc, char** argv) {
                                     return std::string(a) == "-platform" || std::string(a) == "--platform";
                                 });
     if (!platformChosen && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr,
-                     "framewise: this session has no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                     "Run it from a desktop, over ssh -X, or with QT_QPA_PLATFORM=vnc and a VNC viewer on localhost:5900;\n"
-                     "every tool also runs without a display: framewise-cli --help.\n");
+        std::fprintf(stderr, "framewise: this session has no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n%s", kWaysOn);
         return 1;
     }
+    // A display that is named but cannot be reached (a stale DISPLAY after ssh, a Wayland socket
+    // without its plugin) ends in Qt's fatal message and an abort: the same clear words instead.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
+            std::fprintf(stderr, "framewise: the display cannot be reached (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n%s",
+                         std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "", std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "",
+                         kWaysOn);
+            std::_Exit(1);
+        }
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    });
     // A program folder named by FRAMEWISE_HOME keeps everything, Qt's own per-user files too:
     // a run (the tests' included) leaves nothing under the user's ~/.config or ~/.cache.
     if (const char* home = std::getenv("FRAMEWISE_HOME"); home && *home) {

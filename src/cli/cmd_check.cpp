@@ -164,7 +164,7 @@ int runRepair(const Argv& argv) {
     std::error_code ec;
     if (std::filesystem::is_directory(out, ec)) return fail(out + ": is a folder; --out names the new file", 2);
     if (std::filesystem::exists(out, ec) && !a.has("overwrite") && !std::filesystem::equivalent(source, out, ec))
-        return fail(out + ": the file exists; --overwrite replaces it", 2);
+        return fail(out + ": the file exists; --overwrite replaces it", 1);  // a refusal, as towav's
     RepairResult r = repairAvi(source, out, terminalProgress("repair"));
     endTerminalProgress();
     if (!r.ok) {

@@ -1,4 +1,5 @@
 // fourcc, fps and sync: the header patchers on the command line.
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -6,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "core/avi/patchers.h"
+#include "core/common/lang.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
 
@@ -83,10 +85,20 @@ int runFps(const Argv& argv) {
     if (!opened.ok) return a.has("json") ? jsonRefusal(a.positionals()[0], opened.messages) : refusal(opened.messages);
     PatchOutcome o;
     std::uint32_t newScale = 0;
+    // A rate that gives the file's own dwScale again writes nothing, and says why: the file has
+    // that rate already, or its dwRate leaves the rate out of reach (ffmpeg's dwRate 25 with 24).
+    std::string unchanged;
+    bool outOfReach = false;
     if (rate) {
         newScale = proposedScale(s, *rate);
-        o = saveFps(s, newScale);
-        if (!o.ok) return finish(o);
+        if (newScale == s.scale) {
+            outOfReach = std::fabs(*rate - s.fps()) >= 0.0005;
+            unchanged = outOfReach ? LangText("FpsChanger", 5) : LangText("FpsChanger", 6);
+            if (auto at = unchanged.find("%1"); at != std::string::npos) unchanged.replace(at, 2, std::to_string(s.rate));
+        } else {
+            o = saveFps(s, newScale);
+            if (!o.ok) return finish(o);
+        }
     }
     if (a.has("json")) {
         Json j;
@@ -99,16 +111,17 @@ int runFps(const Argv& argv) {
         if (rate) j.field("new_scale", static_cast<unsigned long long>(newScale))
                       .field("new_fps", roundHalfEven(double(s.rate) / newScale, 4))
                       .field("modified", o.modified);
+        if (!unchanged.empty()) j.field("unchanged", unchanged);
         j.endObject();
         std::printf("%s\n", j.str().c_str());
     } else {
         std::printf("%s fps (dwRate %u / dwScale %u), %d microseconds per frame, %d frames\n",
                     numberText(roundHalfEven(s.fps(), 4)).c_str(), s.rate, s.scale, s.microSecPerFrame, s.totalFrames);
         if (rate)
-            std::printf("new dwScale %u: %s fps%s\n", newScale, numberText(roundHalfEven(double(s.rate) / newScale, 4)).c_str(),
-                        o.modified ? ", written" : ", unchanged");
+            std::printf("new dwScale %u: %s fps, %s\n", newScale, numberText(roundHalfEven(double(s.rate) / newScale, 4)).c_str(),
+                        o.modified ? "written" : !unchanged.empty() ? unchanged.c_str() : "unchanged");
     }
-    return 0;
+    return outOfReach ? 1 : 0;
 }
 
 int runSync(const Argv& argv) {

@@ -119,7 +119,7 @@ TEST_F(CliCheck, RepairWritesANewFileAndRefusesItsSource) {
     // An output that exists is another file of the user's: replaced only when asked.
     const std::string fixedBefore = fw::test::readFile(fixed);
     auto again = runCli({"repair", cut, "--out", fixed});
-    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(has(again.err, "--overwrite")) << again.err;
     EXPECT_EQ(runCli({"repair", cut, "--out", fixed, "--overwrite"}).exitCode, 0);
     EXPECT_EQ(fw::test::readFile(fixed), fixedBefore);

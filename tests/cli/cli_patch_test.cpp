@@ -38,4 +38,25 @@ TEST(CliPatchRefusals, WhatWasReadIsPrintedBeforeTheMessage) {
     }
 }
 
+// A rate the file's dwRate cannot reach with a whole dwScale writes nothing and says why (status
+// 1); the file's own rate writes nothing either, and is no failure.
+TEST(CliPatchRefusals, FrameRateOutOfReachOrAlreadyThere) {
+    fw::test::TempHome home;
+    fw::fixtures::AviSpec whole;  // dwRate 25, dwScale 1, as ffmpeg writes
+    const std::string f = home.path("whole.avi");
+    fw::fixtures::writeBytes(f, fw::fixtures::buildAvi(whole));
+    const std::string before = fw::test::readFile(f);
+    const struct {
+        const char* rate;
+        int status;
+        const char* says;
+    } cases[] = {{"24.000", 1, "no whole dwScale"}, {"25.000", 0, "already has this rate"}};
+    for (const auto& c : cases) {
+        auto r = runCli({"fps", f, "--set", c.rate});
+        EXPECT_EQ(r.exitCode, c.status) << c.rate;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+        EXPECT_EQ(fw::test::readFile(f), before) << c.rate;
+    }
+}
+
 }  // namespace

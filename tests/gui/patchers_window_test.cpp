@@ -83,9 +83,21 @@ private slots:
         whole.scale = 1;
         p = film(env, "whole.avi", whole);
         w->openFile(QString::fromStdString(p));
-        w->Combo1_Click(2);  // 24.000 fps
-        QVERIFY(child<QLabel>(w, "lblNew")->text().startsWith(QStringLiteral("dwScale 1 = 25 fps, unchanged")));
-        QVERIFY(!child<QPushButton>(w, "cmdSave")->isEnabled());
+        const struct {
+            int preset;
+            const char* reason;
+        } cases[] = {{2, "dwRate 25"}, {3, "already"}};  // 24.000 fps; 25.000 fps
+        for (const auto& c : cases) {
+            w->Combo1_Click(c.preset);
+            const QString text = child<QLabel>(w, "lblNew")->text();
+            QVERIFY(text.startsWith(QStringLiteral("dwScale 1 = 25 fps, unchanged")));
+            QVERIFY2(text.contains(QLatin1String(c.reason)), qPrintable(text));
+            QVERIFY(!child<QPushButton>(w, "cmdSave")->isEnabled());
+        }
+        // A second file starts with no choice made.
+        w->openFile(QString::fromStdString(p));
+        QCOMPARE(child<QComboBox>(w, "Combo1")->currentIndex(), -1);
+        QVERIFY(child<QLabel>(w, "lblNew")->text().isEmpty());
     }
 
     void synchronizerProposesInYellowAndSaves() {

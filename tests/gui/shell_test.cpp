@@ -157,6 +157,18 @@ private slots:
         QCOMPARE(pressed, 1);
         QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(pressed, 1);
+        // A button with the focus takes Enter itself: it, not the main button, is pressed.
+        QPushButton* other = nullptr;
+        for (auto* b : calc->findChildren<QPushButton*>())
+            if (b != calcola && b->isEnabled() && b->isVisible()) other = b;
+        QVERIFY(other);
+        int otherPressed = 0;
+        QObject::connect(other, &QPushButton::clicked, [&] { ++otherPressed; });
+        other->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(other));
+        QTest::keyClick(other, Qt::Key_Return);
+        QCOMPARE(otherPressed, 1);
+        QCOMPARE(pressed, 1);
         // The shutdown window has no main button: Enter must never start it.
         QWidget* shutdown = env.main->openTool(QStringLiteral("shutdown"));
         for (auto* b : shutdown->findChildren<QPushButton*>()) QVERIFY2(!b->isDefault(), qPrintable(b->objectName()));

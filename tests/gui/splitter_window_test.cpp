@@ -71,6 +71,26 @@ private slots:
         QVERIFY(done.wait(20000));
         QCOMPARE(MsgBox::shown().back().text, fw::gui::lang("FileSplitterMsgBox", 1));
     }
+
+    // The window keeps its size whatever file is chosen: the folder line is shortened in the
+    // middle, whole in its tool tip, and the height was reserved from the start.
+    void sizeStaysWithLongFolders() {
+        GuiEnv env;
+        auto* w = qobject_cast<frmsplitter*>(env.main->openTool("splitter"));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QSize before = w->size();
+        const std::string deep = env.home->path(std::string(220, 'd'));
+        std::filesystem::create_directories(deep);
+        for (const std::string& src : {deep + "/film.avi", env.home->path("short.avi")}) {
+            fw::test::writeFile(src, "RIFF");
+            w->setSource(QString::fromStdString(src));
+            QTest::qWait(50);
+            QCOMPARE(w->size(), before);
+        }
+        auto* folder = w->findChild<fw::gui::PathLabel*>(QStringLiteral("lblFolder"));
+        QVERIFY(folder->fullText().endsWith(QString::fromStdString(env.home->dir().string())));
+    }
 };
 
 QTEST_MAIN(SplitterWindowTest)

@@ -65,6 +65,10 @@ TEST(InstallTools, TheInstalledProgramRunsAndWritesOnlyToXdgFolders) {
     EXPECT_EQ(capture(headless + gui + " >/dev/null 2>&1; echo $?"), "1\n");
     EXPECT_NE(capture(headless + gui + " 2>&1").find("no display"), std::string::npos);
     EXPECT_NE(capture(headless + gui + " --version").find("3.6.2"), std::string::npos);
+    // A display that is named but cannot be reached: the same, not Qt's abort.
+    const std::string unreachable = "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:254 " + env;
+    EXPECT_EQ(capture(unreachable + gui + " >/dev/null 2>&1; echo $?"), "1\n");
+    EXPECT_NE(capture(unreachable + gui + " 2>&1").find("cannot be reached"), std::string::npos);
     EXPECT_EQ(listing(prefix), before) << "something was written under the prefix";
 
     // The manual page and the completion know every command the help lists.

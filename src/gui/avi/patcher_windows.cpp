@@ -1,5 +1,7 @@
 #include "gui/avi/patcher_windows.h"
 
+#include <cmath>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -171,8 +173,11 @@ fps_changer::fps_changer(QWidget* parent) : QWidget(parent, Qt::Window) {
         f.grid->addWidget(w, row++, 1);
     }
     f.grid->addWidget(new QLabel(lang("FpsChanger", 2), this), row, 0);
-    f.grid->addWidget(m_presets, row, 1);
-    f.grid->addWidget(m_new, row, 2);
+    f.grid->addWidget(m_presets, row++, 1);
+    // The outcome of a choice, on a row of its own with room for two lines from the start, so a
+    // longer text wraps instead of being cut or growing the window.
+    f.grid->addWidget(m_new, row, 0, 1, 3);
+    m_new->setMinimumHeight(2 * m_new->fontMetrics().lineSpacing());
     auto* open = iconButton(this, QStyle::SP_DialogOpenButton, "cmdOpen", lang("General", 1));
     m_save = iconButton(this, QStyle::SP_DialogSaveButton, "cmdSave", lang("FpsChangerTooltips", 2));
     m_play = iconButton(this, QStyle::SP_MediaPlay, "cmdPlay", lang("FpsChangerTooltips", 1));
@@ -206,6 +211,7 @@ void fps_changer::openFile(const QString& path) {
     m_newScale = 0;
     m_save->setEnabled(false);
     m_new->clear();
+    m_presets->setCurrentIndex(-1);  // a choice belongs to the file it was made for
     m_file->setText(path);
     m_play->setEnabled(true);
     auto o = fw::avi::openFps(ss(path), m_session);
@@ -230,7 +236,9 @@ void fps_changer::Combo1_Click(int index) {
     // A file that counts whole frames (dwRate 25, dwScale 1, as ffmpeg writes) has no other whole
     // dwScale near the chosen rate: there is nothing to save, and the user is told why.
     const bool same = m_newScale == m_session.scale;
-    if (same) text += QStringLiteral(", ") + lang("FpsChanger", 5).arg(m_session.rate);
+    const double chosen = fw::avi::kRatePresets[static_cast<std::size_t>(index)].rate;
+    if (same)
+        text += QStringLiteral(", ") + (std::fabs(chosen - m_session.fps()) < 0.0005 ? lang("FpsChanger", 6) : lang("FpsChanger", 5).arg(m_session.rate));
     m_new->setText(text);
     m_new->setToolTip(same ? text : QString());
     m_save->setEnabled(!same);

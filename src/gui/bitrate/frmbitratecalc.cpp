@@ -180,8 +180,7 @@ void frmbitratecalc::buildUi() {
     al->addWidget(new QLabel(QStringLiteral("Codec:"), audio), 2, 0);
     al->addWidget(codecaudio, 2, 1, 1, 2);
     // The audio file chosen for its size, named, so the user sees which one counts.
-    audioFile = named(new QLabel(audio), QStringLiteral("lblAudioFile"));
-    audioFile->setWordWrap(true);
+    audioFile = named(new PathLabel(audio), QStringLiteral("lblAudioFile"));
     al->addWidget(audioFile, 3, 0, 1, 3);
     al->addWidget(VBR, 4, 0, 1, 3);
     auto* inter = named(new QGroupBox(QStringLiteral("Interleaving"), audio), QStringLiteral("FrameInterleave"));
@@ -436,15 +435,15 @@ void frmbitratecalc::onCodecChosen() {
     auto choice = fw::bitrate::audioFileChoice(ss(codecaudio->currentText()));
     if (!choice) {
         setAudioControlsEnabled(true);
-        audioFile->clear();
+        audioFile->setFullText(QString());
         return;
     }
     auto r = OpenFileDialog(this, {{qs(choice->description), qs(choice->pattern)}}, qs(fw::LangText(choice->title)));
     setAudioControlsEnabled(false);
     if (r.cancelled()) return;
     m_calc.audioSize = static_cast<double>(QFileInfo(r.path).size()) / 1048576.0;
-    audioFile->setText(QFileInfo(r.path).fileName() + QStringLiteral(" (") +
-                       qs(fw::numberText(fw::roundHalfEven(m_calc.audioSize, 2))) + QStringLiteral(" MB)"));
+    audioFile->setFullText(QFileInfo(r.path).fileName() + QStringLiteral(" (") +
+                           qs(fw::numberText(fw::roundHalfEven(m_calc.audioSize, 2))) + QStringLiteral(" MB)"));
     audioFile->setToolTip(r.path);
 }
 

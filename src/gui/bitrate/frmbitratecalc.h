@@ -19,6 +19,7 @@ class QPushButton;
 class QRadioButton;
 
 namespace fw::gui {
+class PathLabel;
 
 class BackgroundRunner;
 
@@ -99,7 +100,7 @@ private:
     QLineEdit* bitrate2 = nullptr;
     QLabel* Kbits = nullptr;
     QComboBox* codecaudio = nullptr;
-    QLabel* audioFile = nullptr;
+    PathLabel* audioFile = nullptr;
     QCheckBox* VBR = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* interval = nullptr;

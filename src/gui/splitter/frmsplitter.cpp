@@ -59,9 +59,10 @@ void frmsplitter::buildUi() {
     src->addWidget(browse, 0, 2);
     m_size = new QLabel(this);
     m_size->setObjectName(QStringLiteral("lblSize"));
-    m_folder = new QLabel(this);
+    m_folder = new PathLabel(this);
     m_folder->setObjectName(QStringLiteral("lblFolder"));
-    // Two lines (caption, then the folder) from the start, so the window does not grow on the first file.
+    // Two lines (caption, then the folder) from the start, so the window does not grow on the
+    // first file; a long folder is shortened in the middle rather than widening the window.
     m_folder->setMinimumHeight(2 * m_folder->fontMetrics().lineSpacing());
     src->addWidget(new QLabel(lang("FileSplitter", 28), this), 1, 0);
     src->addWidget(m_size, 1, 1);
@@ -190,7 +191,7 @@ void frmsplitter::buildUi() {
         QString f = FolderDialog(this, lang("FileSplitter", 23), m_outDir);
         if (f.isEmpty()) return;
         m_outDir = f;
-        m_folder->setText(lang("FileSplitter", 9) + QStringLiteral("\n") + m_outDir);
+        m_folder->setFullText(lang("FileSplitter", 9) + QStringLiteral("\n") + m_outDir);
     });
     connect(tip, &QPushButton::clicked, this, [this] { showInfoWindow(this, lang("FileSplitter", 26), lang("FileSplitter", 27)); });
     connect(esci, &QPushButton::clicked, this, &QWidget::close);
@@ -203,7 +204,7 @@ void frmsplitter::setSource(const QString& path) {
     m_total = fi.size();
     m_size->setText(qs(fw::numberText(fw::roundHalfEven(m_total / 1048576.0, 2))) + QStringLiteral(" MB"));
     m_outDir = fi.absolutePath();
-    m_folder->setText(lang("FileSplitter", 9) + QStringLiteral("\n") + m_outDir);
+    m_folder->setFullText(lang("FileSplitter", 9) + QStringLiteral("\n") + m_outDir);
     QStorageInfo storage(m_outDir);
     m_status->showMessage(qs(freeSpaceText(m_total / 1048576.0, freeSpaceMB(ss(m_outDir)), ss(storage.rootPath()))));
     recompute();

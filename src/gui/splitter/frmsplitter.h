@@ -16,6 +16,7 @@ class QRadioButton;
 class QStatusBar;
 
 namespace fw::gui {
+class PathLabel;
 
 class BackgroundRunner;
 
@@ -56,7 +57,7 @@ private:
     QLineEdit* m_countField = nullptr;
     std::array<QCheckBox*, 3> m_options{};  // script, delete source, keep extension
     QLabel* m_size = nullptr;
-    QLabel* m_folder = nullptr;
+    PathLabel* m_folder = nullptr;
     QLabel* m_summary = nullptr;
     QLabel* m_pieceLabel = nullptr;
     QPushButton* m_split = nullptr;

@@ -1,8 +1,12 @@
 #include "gui/ui/widgets.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
 #include <QImage>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QToolButton>
 #include <QPointer>
 #include <QLabel>
 #include <QLinearGradient>
@@ -79,8 +83,18 @@ protected:
         if (o != parent() || e->type() != QEvent::KeyPress) return false;
         const auto* k = static_cast<QKeyEvent*>(e);
         if ((k->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
-        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && defaultButton && defaultButton->isEnabled() &&
-            defaultButton->isVisible()) {
+        const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        // A button with the focus is the one Enter means (outside a dialog Qt's buttons let
+        // Enter pass): it is pressed, never the window's main button in its place.
+        if (enter) {
+            auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+            if (focused && (qobject_cast<QPushButton*>(focused) || qobject_cast<QToolButton*>(focused)) &&
+                focused->window() == parent()) {
+                if (focused->isEnabled()) focused->click();
+                return true;
+            }
+        }
+        if (enter && defaultButton && defaultButton->isEnabled() && defaultButton->isVisible()) {
             defaultButton->click();
             return true;
         }
@@ -99,6 +113,33 @@ private:
     }
 };
 }  // namespace
+
+PathLabel::PathLabel(QWidget* parent) : QLabel(parent) { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+
+void PathLabel::setFullText(const QString& text) {
+    m_full = text;
+    setToolTip(text);
+    elide();
+    updateGeometry();
+}
+
+QSize PathLabel::sizeHint() const {
+    const int lines = std::max<int>(1, static_cast<int>(m_full.count(QLatin1Char('\n'))) + 1);
+    return {fontMetrics().averageCharWidth() * 20, lines * fontMetrics().lineSpacing()};
+}
+
+QSize PathLabel::minimumSizeHint() const { return {0, sizeHint().height()}; }
+
+void PathLabel::resizeEvent(QResizeEvent* e) {
+    QLabel::resizeEvent(e);
+    elide();
+}
+
+void PathLabel::elide() {
+    QStringList lines = m_full.split(QLatin1Char('\n'));
+    for (auto& l : lines) l = fontMetrics().elidedText(l, Qt::ElideMiddle, std::max(width(), 1));
+    QLabel::setText(lines.join(QLatin1Char('\n')));
+}
 
 void makeDefault(QPushButton* button) {
     button->setDefault(true);

@@ -3,6 +3,7 @@
 // information window, opening a file with its application, and the program's pictures.
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -48,6 +49,24 @@ public:
 void makeDefault(QPushButton* button);
 // Escape closes the window, as it closes a dialog.
 void closeOnEscape(QWidget* window);
+
+// A label for a file name or a path: it never widens its window. A line longer than the label is
+// shortened in the middle ("/home/…/film.avi"), whole in the tool tip; each line on its own.
+class PathLabel : public QLabel {
+public:
+    explicit PathLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return m_full; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void elide();
+    QString m_full;
+};
 
 // A button showing one of the desktop's standard icons, with its object name and tool tip.
 QPushButton* iconButton(QWidget* owner, QStyle::StandardPixmap icon, const char* name, const QString& tip);
