@@ -98,9 +98,9 @@ std::vector<std::string> expandFiles(const std::vector<std::string>& names, bool
             fs::directory_iterator it(name, opts, ec), end;
             for (; !ec && it != end; it.increment(ec)) take(*it);
         }
-        if (ec && errors) errors->push_back(name + ": " + ec.message());
-        else if (found.empty() && errors)
-        {
+        if (ec && errors) {
+            errors->push_back(name + ": " + ec.message());
+        } else if (found.empty() && errors) {
             std::string kinds;
             for (const auto& x : extensions) kinds += (kinds.empty() ? "" : ", ") + x;
             errors->push_back(name + ": no " + kinds + " file here" + (recursive ? "" : " (--recursive looks in subfolders too)"));
