@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "core/avi/avi_repair.h"
 #include "core/avi/inspector.h"
 #include "core/codecdb/codec_db.h"
 #include "core/common/file_io.h"
@@ -115,6 +116,14 @@ std::vector<Writer> writers() {
              auto o = wav::openSource((d / "tune.mod").string());
              return o.decoder && wav::convert(*o.decoder, (d / "tune.wav").string()).ok;
          }},
+        {"index repair",
+         [](const fs::path& d) {
+             fw::fixtures::AviSpec s;
+             s.index = false;
+             s.totalFrames = 100;
+             fw::fixtures::writeBytes((d / "broken.avi").string(), fw::fixtures::buildAvi(s));
+         },
+         [](const fs::path& d) { return avi::repairAvi((d / "broken.avi").string(), (d / "fixed.avi").string()).ok; }},
         {"settings", [](const fs::path& d) { fw::test::writeFile((d / "settings.ini").string(), "[Preferences]\r\nLanguage=eng\r\n"); },
          [](const fs::path& d) { return WriteIni((d / "settings.ini").string(), "Preferences", "Language", std::string(200, 'i')); }},
     };
