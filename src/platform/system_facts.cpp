@@ -16,9 +16,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
+#include "core/common/file_io.h"
 #include "core/common/paths.h"
 #include "platform/network_state.h"
 
@@ -28,16 +28,6 @@ namespace fs = std::filesystem;
 using fw::system::DriveFacts;
 
 namespace {
-
-std::string readSmall(const std::string& path, std::size_t cap = 1 << 20) {
-    std::ifstream in(path, std::ios::binary);
-    std::string s;
-    if (!in) return s;
-    s.resize(cap);
-    in.read(s.data(), static_cast<std::streamsize>(cap));
-    s.resize(static_cast<std::size_t>(in.gcount()));
-    return s;
-}
 
 // Removable media say so in /sys/class/block/<name>/removable (a partition asks its disk).
 bool removable(const std::string& source) {
@@ -49,7 +39,7 @@ bool removable(const std::string& source) {
     fs::path block = fs::path("/sys/class/block") / name;
     if (!fs::exists(block / "removable", ec) && fs::exists(block / "partition", ec))
         block = fs::canonical(block, ec).parent_path();
-    return readSmall((block / "removable").string(), 16).rfind('1', 0) == 0;
+    return readKernelText((block / "removable").string(), 16).rfind('1', 0) == 0;
 }
 
 // statvfs of a network share that no longer answers can wait for minutes: asked on a thread of
@@ -82,7 +72,7 @@ std::vector<DriveFacts> drives() {
     std::vector<DriveFacts> out;
     std::set<dev_t> seenDevices;
     std::set<std::string> seenSources;
-    auto mounts = fw::system::parseMounts(readSmall("/proc/self/mounts"));
+    auto mounts = fw::system::parseMounts(readKernelText("/proc/self/mounts"));
     // The root first, so a device mounted again elsewhere (bind mounts) shows under "/".
     std::stable_partition(mounts.begin(), mounts.end(), [](const auto& m) { return m.mountPoint == "/"; });
     for (const auto& m : mounts) {
@@ -128,7 +118,7 @@ std::optional<std::string> env(const char* name) {
 }
 
 std::uint64_t processVirtualSize() {
-    const std::string status = readSmall("/proc/self/status");
+    const std::string status = readKernelText("/proc/self/status");
     const auto at = status.find("VmSize:");
     return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + 7, nullptr, 10) * 1024;
 }
@@ -143,13 +133,13 @@ fw::system::SystemFacts gatherSystemFacts() {
     f.logonServer = env("LOGONSERVER");
     timespec boot{};
     if (::clock_gettime(CLOCK_BOOTTIME, &boot) == 0) f.uptimeSeconds = static_cast<double>(boot.tv_sec);
-    f.bootMode = fw::system::bootModeFromCmdline(readSmall("/proc/cmdline", 8192));
+    f.bootMode = fw::system::bootModeFromCmdline(readKernelText("/proc/cmdline", 8192));
 
     utsname u{};
     if (::uname(&u) == 0 && fw::system::kernelVersion(u.release, f.osMajor, f.osMinor, f.osBuild)) {
         f.osKnown = true;
-        f.osName = fw::system::osNameFromRelease(readSmall("/etc/os-release", 65536));
-        if (f.osName.empty()) f.osName = fw::system::osNameFromRelease(readSmall("/usr/lib/os-release", 65536));
+        f.osName = fw::system::osNameFromRelease(readKernelText("/etc/os-release", 65536));
+        if (f.osName.empty()) f.osName = fw::system::osNameFromRelease(readKernelText("/usr/lib/os-release", 65536));
         if (f.osName.empty()) f.osName = u.sysname;
     }
     const auto& p = fw::paths();
@@ -160,7 +150,7 @@ fw::system::SystemFacts gatherSystemFacts() {
     if (const passwd* pw = ::getpwuid(::geteuid())) f.userName = pw->pw_name;
     else if (auto user = env("USER")) f.userName = *user;
 
-    const auto mem = fw::system::parseMeminfo(readSmall("/proc/meminfo"));
+    const auto mem = fw::system::parseMeminfo(readKernelText("/proc/meminfo"));
     if (mem.ok) {
         fw::system::MemoryFacts m;
         m.physTotal = mem.memTotal;

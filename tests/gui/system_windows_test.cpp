@@ -140,7 +140,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(ended, 0);
 
-        // A past date and time: refused, titled as the Part says.
+        // A past date and time: refused, with the window's own title.
         child<QCheckBox>(&w, "Check1")->setChecked(true);
         child<QDateEdit>(&w, "DTPicker1")->setDate(QDate::currentDate().addDays(-1));
         w.cmdStart_Click();

@@ -52,6 +52,23 @@ std::optional<std::string> readRange(const std::string& path, std::uint64_t offs
     return out;
 }
 
+std::string readKernelText(const std::string& path, std::size_t cap) {
+    std::string out;
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0) return out;
+    out.resize(cap);
+    std::size_t got = 0;
+    while (got < cap) {
+        const ssize_t n = ::read(fd, out.data() + got, cap - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(got);
+    return out;
+}
+
 std::optional<std::string> readFileBounded(const std::string& path, std::size_t maxBytes) {
     auto all = readRange(path, 0, maxBytes + 1);
     if (!all || all->size() > maxBytes) return std::nullopt;

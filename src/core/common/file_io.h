@@ -16,6 +16,9 @@ int openRegular(const std::string& path, int flags);
 std::optional<std::string> readFileBounded(const std::string& path, std::size_t maxBytes);
 // Up to maxLen bytes from offset; fewer at the end of the file.
 std::optional<std::string> readRange(const std::string& path, std::uint64_t offset, std::size_t maxLen);
+// A kernel text file (/proc, /sys, /etc/os-release), read to its end up to cap bytes: these
+// report no size, so it is read until the end rather than to a size. "" when it cannot be read.
+std::string readKernelText(const std::string& path, std::size_t cap = 1 << 20);
 
 // Every byte the program writes to a file goes through these two, so a test can make the disk
 // "fill up" at any point (writeFaults below). Both write all or report failure (errno set).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 extern "C" {
@@ -10,6 +9,7 @@ extern "C" {
 #include <libavfilter/avfilter.h>
 }
 
+#include "core/common/file_io.h"
 #include "core/common/text.h"
 
 namespace fw::system {
@@ -28,17 +28,6 @@ constexpr Named kNames[] = {
     {CodecCategory::AudioCapture, "audio-capture"},         {CodecCategory::AudioRenderers, "audio-renderers"},
     {CodecCategory::MidiRenderers, "midi"},
 };
-
-// A small text file of the kernel's, read whole; its size is bounded by what we ask for.
-std::string readSmall(const fs::path& p, std::size_t cap = 1 << 20) {
-    std::ifstream in(p, std::ios::binary);
-    std::string s;
-    if (!in) return s;
-    s.resize(cap);
-    in.read(s.data(), static_cast<std::streamsize>(cap));
-    s.resize(static_cast<std::size_t>(in.gcount()));
-    return s;
-}
 
 std::string firstLine(const std::string& s) { return trim(s.substr(0, s.find('\n'))); }
 
@@ -73,9 +62,9 @@ CategoryList videoCapture(const DeviceRoots& r) {
         const std::string node = e.path().filename().string();
         if (node.rfind("video", 0) != 0) continue;
         // A device's second node (index 1: its metadata) is the same camera again.
-        const std::string index = firstLine(readSmall(e.path() / "index", 64));
+        const std::string index = firstLine(readKernelText((e.path() / "index").string(), 64));
         if (!index.empty() && index != "0") continue;
-        found.emplace_back(node, firstLine(readSmall(e.path() / "name", 4096)));
+        found.emplace_back(node, firstLine(readKernelText((e.path() / "name").string(), 4096)));
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a.first.size() != b.first.size() ? a.first.size() < b.first.size() : a.first < b.first;
@@ -93,7 +82,7 @@ CategoryList alsaPcm(const DeviceRoots& r, const char* direction) {
         l.ok = false;
         return l;
     }
-    std::istringstream in(readSmall(fs::path(r.proc) / "asound/pcm"));
+    std::istringstream in(readKernelText((fs::path(r.proc) / "asound/pcm").string()));
     std::string line;
     while (std::getline(in, line)) {
         // "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1": the fields after the
@@ -130,7 +119,7 @@ CategoryList midiPorts(const DeviceRoots& r) {
         l.ok = false;
         return l;
     }
-    std::istringstream in(readSmall(fs::path(r.proc) / "asound/seq/clients"));
+    std::istringstream in(readKernelText((fs::path(r.proc) / "asound/seq/clients").string()));
     std::string line;
     int client = -1;
     while (std::getline(in, line)) {

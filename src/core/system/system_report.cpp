@@ -5,6 +5,7 @@
 
 #include "core/common/lang.h"
 #include "core/common/number.h"
+#include "core/common/text.h"
 
 namespace fw::system {
 
@@ -101,12 +102,7 @@ std::vector<MountEntry> parseMounts(const std::string& text) {
         return out;
     };
     std::vector<MountEntry> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : isplit(text, "\n")) {
         std::string fields[3];
         std::size_t pos = 0;
         int n = 0;
@@ -133,12 +129,7 @@ bool isNetworkFs(const std::string& t) {
 MemInfo parseMeminfo(const std::string& text) {
     MemInfo m;
     int found = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : isplit(text, "\n")) {
         const auto colon = line.find(':');
         if (colon == std::string::npos) continue;
         const std::string key = line.substr(0, colon);
@@ -171,12 +162,7 @@ int bootModeFromCmdline(const std::string& cmdline) {
 
 std::string osNameFromRelease(const std::string& text) {
     std::string pretty, name;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : isplit(text, "\n")) {
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string value = line.substr(eq + 1);

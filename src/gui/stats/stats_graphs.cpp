@@ -62,7 +62,7 @@ void CurveWidget::paintEvent(QPaintEvent*) {
     const QRectF plot(kLeft, kTop, std::max(10.0, width() - kLeft - kRight), std::max(10.0, height() - kTop - kBottom));
     const double cols = double(c.columns.size());
     const double colWidth = std::max(1.0, plot.width() / cols);
-    // The Part's colours: red I-frames, blue P-frames, light green B-frames, a yellow average.
+    // The program's own colours: red I-frames, blue P-frames, light green B-frames, a yellow average.
     for (std::size_t i = 0; i < c.columns.size(); ++i) {
         const auto& col = c.columns[i];
         std::uint32_t colour = col.type == fw::stats::StatsRecord::Type::I   ? 192u
@@ -147,7 +147,7 @@ void DistributionWidget::paintEvent(QPaintEvent*) {
         const double bar = plot.height() * d.above[static_cast<std::size_t>(b)] / top;
         p.drawRect(QRectF(std::max(x0, xOf(0)), plot.bottom() - bar, std::max(1.0, x1 - std::max(x0, xOf(0)) - 1), bar));
     }
-    // The Part's reference line for the average, red; dashed, so it is never taken for a bar.
+    // The reference line for the average, red; dashed, so it is never taken for a bar.
     p.setPen(QPen(bgr(192), 2, Qt::DashLine));
     p.drawLine(QPointF(xOf(0), plot.top()), QPointF(xOf(0), plot.bottom()));
     p.setPen(Qt::black);

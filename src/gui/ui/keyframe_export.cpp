@@ -1,6 +1,10 @@
 #include "gui/ui/keyframe_export.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QStringList>
 
 #include "core/avi/keyframes.h"
@@ -26,7 +30,18 @@ bool exportKeyframes(QWidget* owner, const QString& source, const QString& capti
     const auto format = d.filterIndex == 2   ? fw::avi::KeyframeFormat::Qpfile
                         : d.filterIndex == 3 ? fw::avi::KeyframeFormat::KeyframesV1
                                              : fw::avi::KeyframeFormat::List;
-    const auto k = fw::avi::keyframesOf(ss(source));
+    // Read off the UI thread: a large file's index and chunk headers take a moment, and the
+    // windows keep painting meanwhile (the owner takes no input until the list is read).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    owner->setEnabled(false);
+    QFutureWatcher<fw::avi::KeyframeList> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcher<fw::avi::KeyframeList>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run([path = ss(source)] { return fw::avi::keyframesOf(path); }));
+    if (!watcher.isFinished()) loop.exec();
+    owner->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    const fw::avi::KeyframeList k = watcher.result();
     if (!k.ok) {
         MsgBox::show(owner, Message::fixed(k.error, Icon::Critical), caption);
         return false;

@@ -15,7 +15,7 @@
 namespace fw::gui {
 
 QString lang(const char* section, int key);
-// A file dialog's title: the Part's shared text (General 1 or 3) and what this dialog opens or
+// A file dialog's title: the shared text (General 1 or 3) and what this dialog opens or
 // saves (a DialogTitles key): "Open a file: INFO file".
 QString dialogTitle(int generalKey, int subjectKey);
 QString qs(const std::string& s);

@@ -21,7 +21,7 @@ TEST(UpdateCheck, VersionsCompareBySums) {
     } cases[] = {
         {"3.6.2", Comparison::Same},
         {"3.6.3", Comparison::Newer},
-        {"4.0.0", Comparison::Older},  // sums 11 and 4: the Part's own surprise, kept
+        {"4.0.0", Comparison::Older},  // digit sums 11 and 4: the comparison counts sums, surprising as that is
         {"2.7.2", Comparison::Same},   // another version with the same sum
         {"3.6.3\r", Comparison::Newer},  // line 0 of a CR LF file
         {" 3 . 6 . 4 ", Comparison::Newer},
