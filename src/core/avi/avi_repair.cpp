@@ -232,7 +232,9 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     put32(idxHeader + 4, static_cast<std::uint32_t>(res.chunksKept * 16));
     ok = writeAll(out.fd(), idxHeader, 8);
     std::rewind(spool.get());
-    std::vector<char> buf(1 << 20);
+    // No bigger than the index: most repaired files are small, and a zeroed megabyte each time
+    // was most of the work for them.
+    std::vector<char> buf(static_cast<std::size_t>(std::clamp<std::int64_t>(res.chunksKept * 16, 16, 1 << 20)));
     std::size_t n = 0;
     while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool.get())) > 0) ok = writeAll(out.fd(), buf.data(), n);
     const std::int64_t total = moviOutEnd + 8 + res.chunksKept * 16;

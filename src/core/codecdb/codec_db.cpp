@@ -163,9 +163,8 @@ bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std
     namespace fs = std::filesystem;
     std::error_code ec;
     if (checkedAlready(path, seedSqlPath, false)) return true;
-    const std::string seed = readSeed(seedSqlPath);
     if (fs::exists(path, ec)) {
-        if (!seed.empty()) mergeSeed(path, seed);
+        if (const std::string seed = readSeed(seedSqlPath); !seed.empty()) mergeSeed(path, seed);
         checkedAlready(path, seedSqlPath, true);
         return true;
     }
@@ -181,6 +180,8 @@ bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std
     };
     if (sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         return fail("cannot create " + tmp);
+    // Read only now: where no database can be made, each lookup would read the whole seed.
+    const std::string seed = readSeed(seedSqlPath);
     std::string script = "begin;" + std::string(kSchema) + seed + ";pragma user_version=" +
                          std::to_string(seedVersion(seed)) + ";commit;";
     char* msg = nullptr;
