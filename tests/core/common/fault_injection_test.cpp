@@ -77,6 +77,11 @@ std::vector<Writer> writers() {
              auto a = stats::AnalizeStats((d / "movie.stats").string());
              return a.ok && stats::rescaleStats((d / "movie.stats").string(), (d / "small.stats").string(), 500, a.summary).ok;
          }},
+        {"stats report", stats,
+         [](const fs::path& d) {
+             auto a = stats::AnalizeStats((d / "movie.stats").string());
+             return a.ok && stats::writeStatsReport((d / "report.txt").string(), (d / "movie.stats").string(), a, true, "d", "t");
+         }},
         {"stats key frame", stats,
          [](const fs::path& d) {
              auto a = stats::AnalizeStats((d / "movie.stats").string());
@@ -137,8 +142,9 @@ protected:
 
 TEST_F(FaultInjection, EveryWriterFailsCleanlyWhereverTheDiskFillsUp) {
     for (const Writer& w : writers()) {
-        // Sizes of what this writer writes when nothing fails: the budgets cut inside it.
-        const fs::path probe = home.dir() / "probe";
+        // Sizes of what this writer writes when nothing fails: the budgets cut inside it. Paths of
+        // the same length as the runs', since a report names its source.
+        const fs::path probe = home.dir() / "a" / "run";
         fs::remove_all(probe);
         fs::create_directories(probe);
         w.setup(probe);
@@ -149,7 +155,7 @@ TEST_F(FaultInjection, EveryWriterFailsCleanlyWhereverTheDiskFillsUp) {
 
         for (std::uint64_t budget : {std::uint64_t{0}, std::uint64_t{1}, written / 3, written * 2 / 3, written - 1}) {
             SCOPED_TRACE(std::string(w.name) + ", disk full after " + std::to_string(budget) + " bytes");
-            const fs::path dir = home.dir() / "run";
+            const fs::path dir = home.dir() / "b" / "run";
             fs::remove_all(dir);
             fs::create_directories(dir);
             w.setup(dir);
