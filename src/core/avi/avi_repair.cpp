@@ -106,8 +106,18 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     }
     // The new index goes to a spool file: its size is the number of chunks kept, which a damaged
     // or hostile file could make large.
+    // Written in 64 KB blocks through writeAll, so a full disk under the spool is seen as surely as
+    // one under the output (stdio would drop a failed last block at the rewind).
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool(std::tmpfile(), std::fclose);
     ok = ok && spool != nullptr;
+    const int spoolFd = spool ? ::fileno(spool.get()) : -1;
+    std::vector<std::uint8_t> spoolBuf;
+    std::int64_t spooled = 0;
+    auto flushSpool = [&] {
+        ok = ok && writeAll(spoolFd, spoolBuf.data(), spoolBuf.size());
+        spooled += static_cast<std::int64_t>(spoolBuf.size());
+        spoolBuf.clear();
+    };
     const int in = openRegular(source, O_RDONLY);
     ok = ok && in >= 0;
 
@@ -195,7 +205,8 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
             put32(e + 4, key ? kKeyFrameFlag : 0);
             put32(e + 8, static_cast<std::uint32_t>(entryPos - (l.moviDataPos - 4)));  // from the "movi" field
             put32(e + 12, c.size);
-            ok = ok && std::fwrite(e, 1, 16, spool.get()) == 16;
+            spoolBuf.insert(spoolBuf.end(), e, e + 16);
+            if (spoolBuf.size() >= (64u << 10)) flushSpool();
             if (c.stream >= 0 && c.stream < static_cast<int>(kept.size())) {
                 ++kept[static_cast<std::size_t>(c.stream)];
                 keptBytes[static_cast<std::size_t>(c.stream)] += c.size;
@@ -230,13 +241,18 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
     }
     std::uint8_t idxHeader[8] = {'i', 'd', 'x', '1'};
     put32(idxHeader + 4, static_cast<std::uint32_t>(res.chunksKept * 16));
-    ok = writeAll(out.fd(), idxHeader, 8);
-    std::rewind(spool.get());
+    flushSpool();
+    ok = ok && spooled == res.chunksKept * 16 && writeAll(out.fd(), idxHeader, 8);
     // No bigger than the index: most repaired files are small, and a zeroed megabyte each time
     // was most of the work for them.
-    std::vector<char> buf(static_cast<std::size_t>(std::clamp<std::int64_t>(res.chunksKept * 16, 16, 1 << 20)));
-    std::size_t n = 0;
-    while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool.get())) > 0) ok = writeAll(out.fd(), buf.data(), n);
+    std::vector<char> buf(static_cast<std::size_t>(std::clamp<std::int64_t>(spooled, 16, 1 << 20)));
+    std::int64_t copied = 0;
+    while (ok && copied < spooled) {
+        const ssize_t n = ::pread(spoolFd, buf.data(), static_cast<std::size_t>(std::min<std::int64_t>(spooled - copied, std::int64_t(buf.size()))), copied);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0 && writeAll(out.fd(), buf.data(), static_cast<std::size_t>(n));
+        copied += n > 0 ? n : 0;
+    }
     const std::int64_t total = moviOutEnd + 8 + res.chunksKept * 16;
 
     // The header's sizes and counts, as the new file has them.
