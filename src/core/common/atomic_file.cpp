@@ -60,6 +60,19 @@ bool AtomicFileWriter::writeAt(const void* data, std::size_t len, std::int64_t o
     return true;
 }
 
+std::string AtomicFileWriter::release() {
+    if (m_fd < 0 || m_failed) return {};
+    bool good = ::fsync(m_fd) == 0;
+    good = (::close(m_fd) == 0) && good;
+    m_fd = -1;
+    if (!good) {
+        m_failed = true;
+        return {};
+    }
+    m_done = true;  // the caller owns the file now
+    return m_temp;
+}
+
 bool AtomicFileWriter::commit() { return finish(true); }
 bool AtomicFileWriter::commitNew() { return finish(false); }
 

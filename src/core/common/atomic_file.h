@@ -25,6 +25,9 @@ public:
     // and the file can be committed under another name with retarget() and a new commit.
     bool commitNew();
     bool targetTaken() const { return m_taken; }
+    // Flushes and closes, and leaves the file under its temporary name for the caller to rename:
+    // for a set of files that must replace the old ones together or not at all. Empty on failure.
+    std::string release();
     void retarget(std::string target) { m_target = std::move(target); }
     const std::string& tempPath() const { return m_temp; }
     // The temporary file's descriptor, for copies that go kernel to kernel.

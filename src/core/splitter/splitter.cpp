@@ -273,23 +273,39 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
 
     auto out = [&](const std::string& name) { return (fs::path(outDir) / name).string(); };
-    // What this split has put in place: a split that fails takes it all away again, so no set of
-    // pieces that looks whole but is not stays behind.
-    std::vector<std::string> written;
-    auto undo = [&](Message m) {
+    // Every file is written under a temporary name and all are renamed at the end, the info file
+    // last: a split that fails takes its files away and leaves an earlier set of the same names
+    // as it was, and no set that looks whole but is not stays behind.
+    std::vector<std::pair<std::string, std::string>> staged, stagedTexts;  // temporary, final name
+    auto discard = [&] {
         std::error_code ignored;
-        for (const auto& f : written) fs::remove(f, ignored);
+        for (const auto* list : {&staged, &stagedTexts})
+            for (const auto& f : *list) fs::remove(f.first, ignored);
+        staged.clear();
+        stagedTexts.clear();
+    };
+    auto undo = [&](Message m) {
+        discard();
         res.pieces.clear();
         res.infoFile.clear();
         res.batScript.clear();
         res.shScript.clear();
         return fail(std::move(m));
     };
-    auto writeText = [&](const std::string& path, const std::string& text) {
+    auto publish = [&] {
+        bool good = true;
+        for (const auto* list : {&staged, &stagedTexts})
+            for (const auto& [temp, final] : *list) good = good && std::rename(temp.c_str(), final.c_str()) == 0;
+        discard();  // what could not be renamed
+        return good;
+    };
+    auto writeText = [&](const std::string& path, const std::string& text, mode_t mode = 0) {
         AtomicFileWriter w(path);
         w.write(text.data(), text.size());
-        if (!w.commit()) return false;
-        written.push_back(path);
+        if (mode != 0 && w.ok() && ::fchmod(w.fd(), mode) != 0) return false;
+        std::string temp = w.release();
+        if (temp.empty()) return false;
+        stagedTexts.emplace_back(std::move(temp), path);
         return true;
     };
     if (r.script) {
@@ -300,9 +316,8 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         res.batScript = out(sourceName + " - rebuild.bat");
         res.shScript = out(sourceName + " - rebuild.sh");
         if (!writeText(res.batScript, rebuildBat(stem, count, suffix, sourceName)) ||
-            !writeText(res.shScript, rebuildSh(stem, count, suffix, sourceName)))
+            !writeText(res.shScript, rebuildSh(stem, count, suffix, sourceName), 0755))
             return undo(splitterMessage(3));
-        ::chmod(res.shScript.c_str(), 0755);
     } else {
         res.infoFile = out(stem + "000");
         if (!writeText(res.infoFile, infoRecord(parts->extension, marker, count, pieceSize))) return undo(splitterMessage(3));
@@ -318,16 +333,21 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         AtomicFileWriter w(piece);
         ok = w.ok() && copyRange(in, (k - 1) * pieceSize, w.fd(), len, progress, done, static_cast<std::uint64_t>(total),
                                  res.stopped);
-        if (ok && !w.commit()) ok = false;
+        std::string temp = ok ? w.release() : std::string();
+        ok = !temp.empty();
         if (ok) {
             res.pieces.emplace_back(piece, len);
-            written.push_back(piece);
+            staged.emplace_back(std::move(temp), piece);
         }
     }
     ::close(in);
     res.elapsed = seconds(start);
-    if (res.stopped) return res;  // stopped: nothing to report; the finished pieces stay
-    if (!ok) return undo(splitterMessage(3));
+    if (res.stopped) {
+        // Nothing to report; the finished pieces stay.
+        if (!publish()) return undo(splitterMessage(3));
+        return res;
+    }
+    if (!ok || !publish()) return undo(splitterMessage(3));
     res.ok = true;
     const std::string n = std::to_string(count);
     if (res.elapsed > 60) {
@@ -372,7 +392,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     const auto count = parseNumber(record.substr(p1 + 7, p2 - p1 - 7));
     const auto size = parseNumber(trim(sizeText));
     if (!count || !size || *count < 1 || *size < 1 || *count != std::floor(*count) || *size != std::floor(*size) ||
-        *count > 1e6)
+        *count > 1e6 || *count * *size > 9e18)
         return fail(splitterMessage(4));
     const std::int64_t n = static_cast<std::int64_t>(*count);
     const std::int64_t pieceSize = static_cast<std::int64_t>(*size);

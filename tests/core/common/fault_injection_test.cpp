@@ -107,6 +107,14 @@ std::vector<Writer> writers() {
              r.script = true;
              return splitter::SplitFile(r).ok;
          }},
+        // An earlier set under the same names stays whole until the new one is complete.
+        {"split over an earlier set",
+         [](const fs::path& d) {
+             fw::test::writeFile((d / "big.bin").string(), std::string(300000, 'o'));
+             splitter::SplitFile({(d / "big.bin").string(), d.string(), 100000});
+             fw::test::writeFile((d / "big.bin").string(), std::string(300000, 'n'));
+         },
+         [](const fs::path& d) { return splitter::SplitFile({(d / "big.bin").string(), d.string(), 100000}).ok; }},
         {"join",
          [](const fs::path& d) {
              fs::create_directories(d / "pieces");
