@@ -21,10 +21,10 @@ void loadPreferences() {
     g.CheckUpdates = n.value_or(0);
 }
 
-void savePreferences() {
+bool savePreferences() {
     AppGlobals& g = globals();
-    WriteIniValues(g.SettingsPath, "Preferences",
-                   {{"Language", g.Language}, {"CheckUpdates", std::to_string(g.CheckUpdates)}});
+    return WriteIniValues(g.SettingsPath, "Preferences",
+                          {{"Language", g.Language}, {"CheckUpdates", std::to_string(g.CheckUpdates)}});
 }
 
 std::string languageFile(const std::string& code) { return paths().langDir + "/" + code + ".ini"; }

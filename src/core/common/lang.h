@@ -19,7 +19,8 @@ AppGlobals& globals();
 // Sets SettingsPath from the paths and reads Language and CheckUpdates from it (defaults "0").
 void loadPreferences();
 // Stores Language and CheckUpdates in the settings file.
-void savePreferences();
+// False when settings.ini could not be written (the settings in memory still hold).
+bool savePreferences();
 
 // The language file of a code: <lang dir>/<code>.ini.
 std::string languageFile(const std::string& code);

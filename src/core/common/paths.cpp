@@ -6,6 +6,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "core/common/atomic_file.h"
+
 namespace fw {
 
 namespace fs = std::filesystem;
@@ -83,7 +85,10 @@ void ensureUserSettings() {
     const AppPaths& p = paths();
     std::error_code ec;
     if (fs::exists(p.settingsPath, ec)) return;
-    fs::copy_file(fs::path(p.shippedDataDir) / "settings.ini", p.settingsPath, ec);
+    // Through a temporary file: a copy cut short by a full disk must not stay as the user's
+    // settings (it would never be copied again); the next start tries again instead.
+    AtomicFileWriter out(p.settingsPath);
+    if (copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out, 1 << 20)) out.commitNew();
 }
 
 }  // namespace fw

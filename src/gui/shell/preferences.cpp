@@ -11,8 +11,12 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <cerrno>
+#include <cstring>
+
 #include "core/common/lang.h"
 #include "gui/shell/main_window.h"
+#include "gui/ui/msgbox.h"
 #include "gui/ui/widgets.h"
 
 namespace fw::gui {
@@ -125,7 +129,9 @@ void frmlanguage::cmdSave_Click() {
     for (auto* o : m_opt)
         if (o->isChecked()) g.Language = ss(o->property("tag").toString());
     g.CheckUpdates = m_chkUpd->isChecked() ? 1 : 0;
-    fw::savePreferences();
+    if (!fw::savePreferences())
+        MsgBox::show(this, lang("General", 24) + QStringLiteral("\n") + qs(g.SettingsPath) + QStringLiteral("\n") + qs(std::strerror(errno)),
+                     windowTitle(), Icon::Critical);
     if (auto* m = mainWindow()) m->refreshMenuCaptions();
     close();
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/common/file_io.h"
 #include "core/common/ini.h"
 #include "core/common/lang.h"
 #include "core/common/paths.h"
@@ -67,6 +68,28 @@ TEST_F(Installed, AProgramFolderThatCannotBeWrittenShipsItsOwnFiles) {
     EXPECT_EQ(p.langDir, (folder / "lang").string());
     EXPECT_EQ(p.settingsPath, (home.dir() / "config/framewise/settings.ini").string());
     ::chmod(folder.c_str(), 0755);
+}
+
+// A first start on a full disk: no cut copy stays as the user's settings (without its Language
+// key every text would read "0", and it would never be made again); the next start makes it.
+TEST(UserSettings, AFirstCopyThatFailsLeavesNothingAndTheDefaultsHold) {
+    fw::test::TempHome home;
+    const fs::path settings = home.settings();
+    for (std::uint64_t budget : {0, 10}) {
+        SCOPED_TRACE(budget);
+        fs::remove(settings);
+        fw::writeFaults::failAfter(budget);
+        fw::ensureUserSettings();
+        fw::writeFaults::clear();
+        EXPECT_FALSE(fs::exists(settings));
+        std::size_t files = 0;
+        for (const auto& e : fs::directory_iterator(home.dir())) files += e.is_regular_file();
+        EXPECT_EQ(files, 0u) << "a temporary file was left";
+    }
+    fw::ensureUserSettings();
+    EXPECT_EQ(fw::test::readFile(settings.string()), fw::test::readFile((home.dir() / "data" / "settings.ini").string()));
+    fw::loadPreferences();
+    EXPECT_EQ(fw::globals().Language, "eng");
 }
 
 }  // namespace
