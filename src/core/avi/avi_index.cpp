@@ -200,6 +200,29 @@ bool readOpenDml(FileSource& src, AviFileInfo& info, Walk& walk, Progress& progr
             else walk.warn("An OpenDML index entry does not point at a standard index.");
         }
     }
+    // Standard indexes never share bytes in a real file. One whose header lies inside another's
+    // entries is dropped: otherwise a few kilobytes could list a standard index every 16 bytes,
+    // each reading all the entries after it, and the work would grow with the square of the file.
+    {
+        std::vector<std::size_t> order(indexes.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return indexes[a].entriesPos < indexes[b].entriesPos; });
+        std::vector<bool> drop(indexes.size(), false);
+        std::int64_t coveredTo = 0;
+        for (std::size_t i : order) {
+            const ChunkIndex& ix = indexes[i];
+            if (ix.entriesPos - 32 < coveredTo) {
+                drop[i] = true;
+                continue;
+            }
+            coveredTo = ix.entriesPos + ix.entries * ix.stride;
+        }
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < indexes.size(); ++i)
+            if (!drop[i]) indexes[kept++] = indexes[i];
+        if (kept < indexes.size()) walk.warn("OpenDML indexes overlap; the overlapping ones were not read.");
+        indexes.resize(kept);
+    }
     bool videoIndexed = false;
     std::int64_t total = 0;
     for (const auto& ix : indexes) {

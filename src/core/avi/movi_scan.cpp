@@ -173,10 +173,21 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
                   Progress progress) {
     MoviScan r;
     Window w(src);
+    // Look-ahead past a candidate header has its own window: on damage the candidates come one
+    // byte apart, and sharing one window would read 64 KB twice for each of them.
+    Window ahead(src);
     const int streams = static_cast<int>(l.streams.size());
     // The first RIFF's movi list, then those of the RIFF AVIX parts of an OpenDML file.
     std::vector<AviLayout::Range> ranges{{l.moviDataPos, l.moviEnd}};
     ranges.insert(ranges.end(), l.moreMovi.begin(), l.moreMovi.end());
+    // A list never starts inside one before it: a part whose movi size runs past its own RIFF
+    // would otherwise have every later part scanned again, up to 4096 times the file.
+    std::int64_t coveredTo = 0;
+    for (auto& g : ranges) {
+        g.dataPos = std::max(g.dataPos, coveredTo);
+        g.end = std::max(g.end, g.dataPos);
+        coveredTo = std::max(coveredTo, std::min(g.end, l.fileLength));
+    }
     std::uint64_t total = 0, before = 0;
     for (const auto& g : ranges) total += static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::min(g.end, l.fileLength) - g.dataPos));
     std::uint64_t steps = 0;
@@ -184,13 +195,14 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
         const std::int64_t limit = std::min(g.end, l.fileLength);
         auto report = [&](std::int64_t at) { return progress.report(before + static_cast<std::uint64_t>(std::max<std::int64_t>(0, at - g.dataPos)), total); };
         // A header is taken for a chunk when its id is one and its size fits the file.
-        auto plausible = [&](std::int64_t pos) {
-            const std::uint8_t* h = w.at(pos, 12);
+        auto plausibleIn = [&](Window& win, std::int64_t pos) {
+            const std::uint8_t* h = win.at(pos, 12);
             if (!h) return false;
             const Kind k = classify(h, streams);
             const std::uint32_t size = le32(h + 4);
             return k != Kind::Bad && size <= kMaxChunk;
         };
+        auto plausible = [&](std::int64_t pos) { return plausibleIn(w, pos); };
         std::int64_t pos = g.dataPos;
         while (pos + 8 <= limit) {
             // A copy (a list's type too, when the file has it): the look-ahead below may move the
@@ -212,7 +224,7 @@ MoviScan scanMovi(const FileSource& src, const AviLayout& l, const std::function
                     if (!plausible(probe)) continue;
                     const std::uint8_t* ph = w.at(probe, 8);
                     const std::int64_t after = probe + 8 + le32(ph + 4);
-                    if (after + 8 > limit || plausible(after) || plausible(after + 1)) {
+                    if (after + 8 > limit || plausibleIn(ahead, after) || plausibleIn(ahead, after + 1)) {
                         found = true;
                         break;
                     }

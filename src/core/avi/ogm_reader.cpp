@@ -109,6 +109,7 @@ public:
 private:
     // A comment header with cover art can be megabytes; the texts before it are what we show.
     static constexpr std::size_t kMaxPacket = 1 << 20;
+    static constexpr std::size_t kMaxHeld = 4 << 20;
 
     bool readPage() {
         if (m_pages >= kMaxHeaderPages) return false;
@@ -133,20 +134,32 @@ private:
         auto& part = m_partial[serial];
         // A continued packet whose start we never saw is skipped up to its end.
         bool skipping = (flags & 0x01) != 0 && !part.open;
-        if ((flags & 0x01) == 0) part = {};
+        auto close = [&] {
+            m_held -= part.data.size();
+            part = {};
+        };
+        if ((flags & 0x01) == 0) close();
         std::size_t off = 0;
         for (auto l : *lacing) {
             const std::size_t take = l;
-            if (!skipping && part.data.size() < kMaxPacket) {
-                const std::size_t keep = std::min(take, kMaxPacket - part.data.size());
+            // Each packet is bounded, and so are all unfinished ones together: every page may
+            // open a packet of a new stream.
+            if (!skipping && part.data.size() < kMaxPacket && m_held < kMaxHeld) {
+                const std::size_t keep = std::min({take, kMaxPacket - part.data.size(), kMaxHeld - m_held});
                 part.data.insert(part.data.end(), data.begin() + static_cast<std::ptrdiff_t>(off),
                                  data.begin() + static_cast<std::ptrdiff_t>(off + keep));
+                m_held += keep;
             }
             off += l;
             part.open = true;
             if (l < 255) {
-                if (!skipping) m_ready.push_back({serial, std::move(part.data)});
-                part = {};
+                if (!skipping) {
+                    std::vector<std::uint8_t> packet;
+                    packet.swap(part.data);
+                    m_held -= packet.size();
+                    m_ready.push_back({serial, std::move(packet)});
+                }
+                close();
                 skipping = false;
             }
         }
@@ -164,6 +177,7 @@ private:
     std::int64_t m_pos = 0;
     int m_pages = 0;
     std::map<std::uint32_t, Partial> m_partial;
+    std::size_t m_held = 0;  // bytes of unfinished packets
     std::deque<OggPacket> m_ready;
 };
 

@@ -43,7 +43,11 @@ bool forEachLine(const std::string& path, Progress& progress, F&& onLine, std::i
     }
     // A small file gets a buffer its size, not the 4 MB block a large one is read in.
     std::vector<char> buf(static_cast<std::size_t>(std::clamp<std::uint64_t>(total + 1, 4096, kBlock)));
-    std::string carry;  // a line that runs over the end of a block
+    // A line that runs over the end of a block. No line these files hold comes near 64 KB; a file
+    // without line breaks keeps only that much of its one line, not all of it.
+    constexpr std::size_t kMaxLine = 64 << 10;
+    std::string carry;
+    auto keep = [&](std::string_view part) { carry.append(part.substr(0, kMaxLine - std::min(kMaxLine, carry.size()))); };
     std::uint64_t done = 0;
     bool go = true;
     auto emit = [&](std::string_view line) {
@@ -63,13 +67,13 @@ bool forEachLine(const std::string& path, Progress& progress, F&& onLine, std::i
         while (go) {
             const std::size_t nl = block.find('\n', pos);
             if (nl == std::string_view::npos) {
-                carry.append(block.substr(pos));
+                keep(block.substr(pos));
                 break;
             }
             if (carry.empty()) {
                 go = emit(block.substr(pos, nl - pos));
             } else {
-                carry.append(block.substr(pos, nl - pos));
+                keep(block.substr(pos, nl - pos));
                 go = emit(carry);
                 carry.clear();
             }
