@@ -242,7 +242,8 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
     std::vector<long long> frames;
     for (const auto& r : rows) {
         auto f = parseNumber(trim(r.frame));
-        if (!f || *f != std::floor(*f)) {
+        // Beyond 2^50 no stats file holds the frame; the bound also keeps the conversion defined.
+        if (!f || *f != std::floor(*f) || std::fabs(*f) > 1e15) {
             res.messages.push_back(synchRefusal());
             return res;
         }
@@ -280,7 +281,7 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
         }
         auto r = fw::stats::StatsRecord::parse(rec, sizeof rec);
         if (r.Quant == fw::stats::kForcedKeyQuant) continue;
-        r.kblk = r.kblk + r.mblk + r.ublk;
+        r.kblk = r.allBlocks();
         r.Quant |= fw::stats::kKeyFrameFlag;
         r.mblk = 0;
         r.ublk = 0;

@@ -594,7 +594,7 @@ KeyFrameResult insertKeyFrame(const std::string& path, std::int64_t n, KeySize s
         res.messages.push_back(Message::lang("StatsEditorMsgBox", 27, Icon::Critical, title));
         return res;
     }
-    r.kblk = r.kblk + r.mblk + r.ublk;
+    r.kblk = r.allBlocks();
     bool raised = false;
     switch (size) {
         case KeySize::LargestI: r.frameSize = s.maxI; break;

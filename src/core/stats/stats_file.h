@@ -44,6 +44,11 @@ struct StatsRecord {
     Type type() const { return IFrame() ? Type::I : BFrame() ? Type::B : Type::P; }
     enum class Special { None, Skip, Pad, Delay, Credits };
     Special special() const;
+    // The blocks of a frame made a key frame, all counted as intra blocks. Hostile counts wrap as
+    // the 32-bit field would, instead of overflowing.
+    std::int32_t allBlocks() const {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(kblk) + static_cast<std::uint32_t>(mblk) + static_cast<std::uint32_t>(ublk));
+    }
 };
 
 // (length - 4) / 68 rounded half to even: a tail of more than 34 bytes counts as a short frame, one

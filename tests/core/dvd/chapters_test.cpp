@@ -105,7 +105,8 @@ TEST(Chapters, StatSynchTurnsExactlyTheListedRecordsIntoKeyFrames) {
 
     // Refusals: the file and its backup left alone.
     const std::string now = fw::test::readFile(p);
-    const std::vector<std::vector<ChapterRow>> refused = {{}, {{"a", "", "x"}}, {{"a", "", "9"}}, {{"a", "", "2.5"}}};
+    const std::vector<std::vector<ChapterRow>> refused = {{}, {{"a", "", "x"}}, {{"a", "", "9"}}, {{"a", "", "2.5"}},
+                                                          {{"a", "", "1e300"}}, {{"a", "", "-1e300"}, {"b", "", "1"}}};
     for (const auto& rows : refused) EXPECT_FALSE(StatSynch(p, rows).ok);
     EXPECT_FALSE(StatSynch(home.path("none.stats"), {{"a", "", "1"}}).ok);
     EXPECT_EQ(fw::test::readFile(p), now);

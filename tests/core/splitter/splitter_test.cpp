@@ -254,6 +254,28 @@ TEST_F(Splitter, RefusalsNameTheirCause) {
     EXPECT_FALSE(fs::exists(home.path("film.000")));
 }
 
+TEST_F(Splitter, DamagedInfoRecordsAreRefusedBeforeAnyWrite) {
+    fw::test::writeFile(home.path("set.001"), std::string(1000, 'a'));
+    const char* records[] = {
+        "avi",                                 // no markers
+        "avifwsplitfwfiles1000",               // no count
+        "avifwsplit0fwfiles1000",              // no pieces
+        "avifwsplit2.5fwfiles1000",            // half a piece
+        "avifwsplit3fwfiles-5",                // a negative size
+        "avifwsplit3fwfiles1e30",              // past any integer
+        "avifwsplit3fwfilesinf",
+        "avifwsplit1000000fwfiles10000000000000",  // a set past 2^63 bytes
+    };
+    for (const char* record : records) {
+        fw::test::writeFile(home.path("set.000"), record);
+        auto r = fw::splitter::AssemblyFiles(home.path("set.000"));
+        EXPECT_FALSE(r.ok) << record;
+        ASSERT_FALSE(r.messages.empty()) << record;
+        EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", 4})) << record;
+        EXPECT_FALSE(fs::exists(home.path("set.avi"))) << record;
+    }
+}
+
 TEST_F(Splitter, AJoinNeverWritesOverItsOwnSet) {
     // clip.001 split into another folder: its set is clip.000, clip.001... and the joined file
     // would be clip.001, piece 1. The join refuses before writing.
