@@ -169,7 +169,10 @@ bool ensureDatabase(const std::string& path, const std::string& seedSqlPath, std
         return true;
     }
     // Built under a temporary name and renamed, so a half-made database is never taken for done.
-    std::string tmp = path + ".new." + std::to_string(::getpid());
+    // Hidden, as every temporary file of ours: a process killed meanwhile leaves no name that
+    // looks like a database.
+    const fs::path target(path);
+    std::string tmp = (target.parent_path() / ("." + target.filename().string() + ".new." + std::to_string(::getpid()))).string();
     fs::remove(tmp, ec);
     sqlite3* db = nullptr;
     auto fail = [&](const std::string& why) {
