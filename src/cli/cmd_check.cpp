@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/json.h"
 #include "core/avi/avi_health.h"
 #include "core/avi/avi_repair.h"
@@ -165,8 +167,16 @@ int runRepair(const Argv& argv) {
     if (std::filesystem::is_directory(out, ec)) return fail(out + ": is a folder; --out names the new file", 2);
     if (std::filesystem::exists(out, ec) && !a.has("overwrite") && !std::filesystem::equivalent(source, out, ec))
         return fail(out + ": the file exists; --overwrite replaces it", 1);  // a refusal, as towav's
-    RepairResult r = repairAvi(source, out, terminalProgress("repair"));
+    RepairResult r;
+    {
+        StopOnSignals signals;
+        r = repairAvi(source, out, StopOnSignals::progress(terminalProgress("repair")));
+    }
     endTerminalProgress();
+    if (r.stopped) {
+        fail("stopped: nothing was written");
+        return 128 + SIGINT;
+    }
     if (!r.ok) {
         for (const auto& m : r.messages) failWith(m);
         return 1;

@@ -1,9 +1,11 @@
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/json.h"
 #include "core/common/number.h"
 #include "core/common/text.h"
@@ -53,7 +55,15 @@ int runSplit(const Argv& argv) {
     r.outDir = a.get("out").value_or("");
     r.script = a.has("script");
     r.keepExtension = a.has("keep-ext");
-    auto res = SplitFile(r);
+    SplitResult res;
+    {
+        StopOnSignals signals;
+        res = SplitFile(r, StopOnSignals::progress());
+    }
+    if (res.stopped) {
+        fail("stopped: the pieces written so far and the info file stay");
+        return 128 + SIGINT;
+    }
     if (!res.ok) {
         for (const auto& m : res.messages) failWith(m);
         return 1;
@@ -92,7 +102,15 @@ int runJoin(const Argv& argv) {
     if (auto m = CheckForFile(info)) return failWith(*m);
     if (info.size() < 3 || info.compare(info.size() - 3, 3, "000") != 0)
         return failWith(Message::lang("FileSplitterMsgBox", 18, Icon::Exclamation));
-    auto res = AssemblyFiles(info);
+    JoinResult res;
+    {
+        StopOnSignals signals;
+        res = AssemblyFiles(info, StopOnSignals::progress());
+    }
+    if (res.stopped) {
+        fail("stopped: nothing was joined");
+        return 128 + SIGINT;
+    }
     if (!res.ok) {
         for (const auto& m : res.messages) failWith(m);
         if (res.messages.empty()) fail(res.status);

@@ -6,19 +6,12 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/json.h"
 #include "core/common/lang.h"
 #include "core/wav/converter.h"
 
 namespace fw::cli {
-
-namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void onInterrupt(int) { g_interrupted = 1; }
-
-}  // namespace
 
 int runToWav(const Argv& argv) {
     using namespace fw::wav;
@@ -56,18 +49,11 @@ int runToWav(const Argv& argv) {
         }
     }
 
-    // An interrupt, a terminate or a hang-up stops the conversion as the Stop button does, so no
-    // temporary file is left behind and a file the user had is never replaced by a part.
-    g_interrupted = 0;
-    struct sigaction act {};
-    act.sa_handler = onInterrupt;
-    act.sa_flags = SA_RESTART;  // a read or write the signal lands in goes on; the loop stops after it
-    sigemptyset(&act.sa_mask);
-    struct sigaction previous[3] {};
-    const int signals[3] = {SIGINT, SIGTERM, SIGHUP};
-    for (int i = 0; i < 3; ++i) sigaction(signals[i], &act, &previous[i]);
-    const ConvertResult r = convert(*opened.decoder, output, Progress([](std::uint64_t, std::uint64_t) { return g_interrupted == 0; }));
-    for (int i = 0; i < 3; ++i) sigaction(signals[i], &previous[i], nullptr);
+    ConvertResult r;
+    {
+        StopOnSignals signals;
+        r = convert(*opened.decoder, output, StopOnSignals::progress());
+    }
     if (!r.ok && !r.stopped) {
         for (const auto& m : r.messages) failWith(m);
         return 1;
