@@ -292,10 +292,36 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         res.shScript.clear();
         return fail(std::move(m));
     };
+    // The renames. An earlier set's info file and scripts of the same names are moved aside first:
+    // should a rename fail half way, what is left is never a set that joins half old, half new.
+    // When no piece was renamed yet, they are put back and the earlier set stays whole.
     auto publish = [&] {
+        std::error_code ignored;
+        std::vector<std::pair<std::string, std::string>> aside;  // final name, name aside
+        auto putBack = [&] {
+            for (const auto& [final, moved] : aside) std::rename(moved.c_str(), final.c_str());
+        };
+        for (const auto& f : stagedTexts) {
+            const fs::path final(f.second);
+            if (!fs::exists(fs::symlink_status(final, ignored))) continue;
+            const std::string moved = (final.parent_path() / ("." + final.filename().string() + ".old." + std::to_string(::getpid()))).string();
+            if (std::rename(final.c_str(), moved.c_str()) != 0) {
+                putBack();
+                discard();
+                return false;
+            }
+            aside.emplace_back(final.string(), moved);
+        }
+        std::size_t renamed = 0;
         bool good = true;
         for (const auto* list : {&staged, &stagedTexts})
-            for (const auto& [temp, final] : *list) good = good && std::rename(temp.c_str(), final.c_str()) == 0;
+            for (const auto& [temp, final] : *list) {
+                good = good && std::rename(temp.c_str(), final.c_str()) == 0;
+                renamed += good ? 1 : 0;
+            }
+        if (!good && renamed == 0) putBack();
+        else
+            for (const auto& m : aside) fs::remove(m.second, ignored);
         discard();  // what could not be renamed
         return good;
     };
@@ -343,8 +369,11 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     ::close(in);
     res.elapsed = seconds(start);
     if (res.stopped) {
-        // Nothing to report; the finished pieces stay.
+        // Nothing to report; the finished pieces and the info file stay. Pieces of an earlier set
+        // under the names this split did not reach go: they would join with the new info file.
+        const std::int64_t finished = static_cast<std::int64_t>(staged.size());
         if (!publish()) return undo(splitterMessage(3));
+        for (std::int64_t k = finished + 1; k <= count; ++k) fs::remove(out(pieceName(stem, k, suffix)), ec);
         return res;
     }
     if (!ok || !publish()) return undo(splitterMessage(3));

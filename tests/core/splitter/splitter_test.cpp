@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "core/common/lang.h"
@@ -338,6 +339,39 @@ TEST_F(Splitter, RoundTripsAroundBlockBoundaries) {
             EXPECT_TRUE(fw::test::readFile(src) == original) << total << "/" << piece;
             for (const auto& p : r.pieces) fs::remove(p.first);
         }
+    }
+}
+
+// Over an earlier set of the same names, a split that ends early never leaves a set that joins
+// half old, half new.
+TEST_F(Splitter, NoSetJoinsHalfOldHalfNew) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;  // after the earlier set is in place
+        fw::ProgressFn progress;
+    };
+    int calls = 0;
+    const Case cases[] = {
+        // Its fourth piece cannot take its name: the first three were renamed already.
+        {"a rename that fails half way", [&] { fs::create_directories(home.path("mix.004/inside")); }, {}},
+        {"a stop after the first piece", [] {}, [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(home.path("mix.004"));
+        const std::string src = source("mix.bin", 3000);
+        ASSERT_TRUE(SplitFile({src, "", 1000, false, false}).ok);  // the earlier set: 000 to 003
+        c.arrange();
+        fw::test::writeFile(src, randomBytes(4000) + "new");
+        calls = 0;
+        auto r = SplitFile({src, "", 1000, false, false}, fw::Progress(c.progress));
+        EXPECT_FALSE(r.ok);
+        const std::string wanted = fw::test::readFile(src);
+        fs::remove(src);
+        auto j = AssemblyFiles(home.path("mix.000"));
+        EXPECT_TRUE(!j.ok || fw::test::readFile(src) == wanted) << "a joined mix";
+        for (const auto& e : fs::directory_iterator(home.dir()))
+            EXPECT_NE(e.path().filename().string().rfind(".mix", 0), 0u) << "left behind: " << e.path();
     }
 }
 
