@@ -22,6 +22,11 @@ struct Walk {
     void readInfoList(std::int64_t p);
     void preloadCheck(std::int64_t m);
     void warn(const std::string& what);
+
+    // Tags of every INFO list of the file: real files carry a few dozen, and a file of thousands of
+    // empty ones would only cost memory.
+    static constexpr int kMaxInfoTags = 1024;
+    int infoTags = 0;
 };
 
 // Adds the index up per stream: the OpenDML indexes when the streams have them, else idx1 when

@@ -68,10 +68,12 @@ void Walk::readInfoList(std::int64_t p) {
     info.chunks.push_back({"INFO", static_cast<std::int16_t>(listSize & 0xFFFF), ""});
     std::int64_t end = std::min<std::int64_t>(p + 4 + std::max<std::int64_t>(listSize, 0), src.size());
     std::int64_t q = p + 8;
-    // Real files carry a few dozen tags; a list of thousands of empty ones would only cost memory.
-    constexpr int kMaxInfoChunks = 1024;
-    int tags = 0;
-    while (q + 8 <= end && ++tags <= kMaxInfoChunks) {
+    while (q + 8 <= end) {
+        if (infoTags >= kMaxInfoTags) {
+            if (infoTags++ == kMaxInfoTags) warn("The file has more than 1024 INFO tags: the rest are not read.");
+            break;
+        }
+        ++infoTags;
         auto c = chunkAt(q, "INFO tags");
         if (!c) break;
         std::int64_t size = std::max<std::int32_t>(c->size, 0);

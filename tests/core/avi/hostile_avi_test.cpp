@@ -54,11 +54,13 @@ Bytes overlappingMoviLists(int parts, int chunks) {
     return f;
 }
 
-// An INFO list of n empty tags.
-Bytes manyInfoTags(int n) {
+// INFO lists of empty tags.
+Bytes manyInfoTags(int lists, int tagsEach) {
     Bytes info = "INFO";
-    for (int i = 0; i < n; ++i) info += chunk("IXXX", "");
-    return riff(headerList() + chunk("LIST", info) + chunk("LIST", "movi" + chunk("00dc", "")));
+    for (int i = 0; i < tagsEach; ++i) info += chunk("IXXX", "");
+    Bytes body = headerList();
+    for (int l = 0; l < lists; ++l) body += chunk("LIST", info);
+    return riff(body + chunk("LIST", "movi" + chunk("00dc", "")));
 }
 
 TEST(HostileAvi, WorkStaysWithinWhatTheFileHolds) {
@@ -72,7 +74,8 @@ TEST(HostileAvi, WorkStaysWithinWhatTheFileHolds) {
     };
     const Bytes odml = overlappingStandardIndexes(1024);
     const Bytes parts = overlappingMoviLists(200, 100);
-    const Bytes tags = manyInfoTags(100000);
+    const Bytes tags = manyInfoTags(1, 100000);
+    const Bytes lists = manyInfoTags(1000, 100);
     const Case cases[] = {
         // Before: about a million entries from 33 KB, each standard index reading to the end.
         {"standard indexes overlapping every 16 bytes", odml, std::int64_t(odml.size() / 8), std::int64_t(odml.size() / 8), 10000},
@@ -80,6 +83,8 @@ TEST(HostileAvi, WorkStaysWithinWhatTheFileHolds) {
         {"movi lists of 200 parts that claim 2 GB each", parts, 1000, 101, 10000},
         // Before: a row per 8-byte tag, 100,000 rows from 800 KB.
         {"an INFO list of 100,000 empty tags", tags, 1000, 1, 2000},
+        // The bound is the file's, not each list's: before, 1,000 lists of 1,024 gave a million rows.
+        {"1,000 INFO lists of 100 empty tags", lists, 1000, 1, 6000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
