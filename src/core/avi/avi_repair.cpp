@@ -105,12 +105,24 @@ RepairResult repairAvi(const std::string& source, const std::string& output, Pro
         if (in >= 0) ::close(in);
     }
     // The new index goes to a spool file: its size is the number of chunks kept, which a damaged
-    // or hostile file could make large.
-    // Written in 64 KB blocks through writeAll, so a full disk under the spool is seen as surely as
-    // one under the output (stdio would drop a failed last block at the rewind).
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool(std::tmpfile(), std::fclose);
-    ok = ok && spool != nullptr;
-    const int spoolFd = spool ? ::fileno(spool.get()) : -1;
+    // or hostile file could make large. It is a nameless file on the output's own disk (so a full
+    // disk is the one the message names, and nothing can be left behind), else one in /tmp. Written
+    // in 64 KB blocks through writeAll: stdio would drop a failed last block at the rewind.
+    const std::string outDir = std::filesystem::path(output).parent_path().empty() ? "." : std::filesystem::path(output).parent_path().string();
+    int spoolFd = ::open(outDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> fallback(nullptr, std::fclose);
+    if (spoolFd < 0) {
+        fallback.reset(std::tmpfile());
+        spoolFd = fallback ? ::fileno(fallback.get()) : -1;
+    }
+    struct CloseSpool {
+        int fd;
+        bool owned;
+        ~CloseSpool() {
+            if (owned && fd >= 0) ::close(fd);
+        }
+    } closeSpool{spoolFd, !fallback};
+    ok = ok && spoolFd >= 0;
     std::vector<std::uint8_t> spoolBuf;
     std::int64_t spooled = 0;
     auto flushSpool = [&] {
