@@ -51,6 +51,7 @@ bool forEachLine(const std::string& path, Progress& progress, F&& onLine, std::i
     std::uint64_t done = 0;
     bool go = true;
     auto emit = [&](std::string_view line) {
+        line = line.substr(0, kMaxLine);  // the same cut wherever the line falls in the blocks
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         return onLine(line);
     };

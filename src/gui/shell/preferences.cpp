@@ -129,9 +129,11 @@ void frmlanguage::cmdSave_Click() {
     for (auto* o : m_opt)
         if (o->isChecked()) g.Language = ss(o->property("tag").toString());
     g.CheckUpdates = m_chkUpd->isChecked() ? 1 : 0;
-    if (!fw::savePreferences())
-        MsgBox::show(this, lang("General", 24) + QStringLiteral("\n") + qs(g.SettingsPath) + QStringLiteral("\n") + qs(std::strerror(errno)),
+    if (!fw::savePreferences()) {
+        const QString why = qs(std::strerror(errno));  // before the texts are looked up
+        MsgBox::show(this, lang("General", 24) + QStringLiteral("\n") + qs(g.SettingsPath) + QStringLiteral("\n") + why,
                      windowTitle(), Icon::Critical);
+    }
     if (auto* m = mainWindow()) m->refreshMenuCaptions();
     close();
 }
