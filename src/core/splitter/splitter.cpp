@@ -372,7 +372,10 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         // Nothing to report; the finished pieces and the info file stay. Pieces of an earlier set
         // under the names this split did not reach go: they would join with the new info file.
         const std::int64_t finished = static_cast<std::int64_t>(staged.size());
-        if (!publish()) return undo(splitterMessage(3));
+        if (!publish()) {
+            res.stopped = false;  // a failure to tell, not a stop
+            return undo(splitterMessage(3));
+        }
         for (std::int64_t k = finished + 1; k <= count; ++k) fs::remove(out(pieceName(stem, k, suffix)), ec);
         return res;
     }
