@@ -88,7 +88,7 @@ void ensureUserSettings() {
     // Through a temporary file: a copy cut short by a full disk must not stay as the user's
     // settings (it would never be copied again); the next start tries again instead.
     AtomicFileWriter out(p.settingsPath);
-    if (copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out, 1 << 20)) out.commitNew();
+    if (copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out)) out.commitNew();
 }
 
 }  // namespace fw
