@@ -242,7 +242,7 @@ SynchResult StatSynch(const std::string& statsPath, const std::vector<ChapterRow
     std::vector<long long> frames;
     for (const auto& r : rows) {
         auto f = parseNumber(trim(r.frame));
-        // Beyond 2^50 no stats file holds the frame; the bound also keeps the conversion defined.
+        // Beyond 10^15 no stats file holds the frame; the bound also keeps the conversion defined.
         if (!f || *f != std::floor(*f) || std::fabs(*f) > 1e15) {
             res.messages.push_back(synchRefusal());
             return res;
