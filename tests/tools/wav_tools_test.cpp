@@ -134,28 +134,41 @@ TEST_F(WavTools, StreamsDecodeAsFfmpegDecodesThem) {
     }
 }
 
-TEST_F(WavTools, ModuleRendersAsOpenmpt123RendersIt) {
+TEST_F(WavTools, ModulesRenderAsOpenmpt123RendersThem) {
     FW_REQUIRE_TOOLS("openmpt123");
-    const std::string mod = home.path("tune.mod");
-    fw::test::writeFile(mod, fw::fixtures::buildMod({"fw test tune", 3, 8}));
-    auto r = runCli({"towav", mod, "--json"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(jsonField(r.out, "source_kind", "\"module\""));
-    EXPECT_TRUE(jsonField(r.out, "title", "\"fw test tune\""));
-    EXPECT_TRUE(jsonField(r.out, "orders", "3"));
-    EXPECT_TRUE(jsonField(r.out, "sample_rate", "44100"));
-    EXPECT_TRUE(jsonField(r.out, "channels", "2"));
-    const Wav ours = readWav(home.path("tune.wav"));
-    ASSERT_GT(ours.data.size(), 44100u * 4 * 20);
+    const struct {
+        const char* name;
+        fw::fixtures::ModuleFormat format;
+    } cases[] = {
+        {"tune.mod", fw::fixtures::ModuleFormat::Mod},
+        {"tune.s3m", fw::fixtures::ModuleFormat::S3m},
+        {"tune.xm", fw::fixtures::ModuleFormat::Xm},
+        {"tune.it", fw::fixtures::ModuleFormat::It},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string src = home.path(c.name);
+        fw::test::writeFile(src, fw::fixtures::buildModule(c.format, {"fw test tune", 3, 8}));
+        auto r = runCli({"towav", src, "--json", "--overwrite"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(jsonField(r.out, "source_kind", "\"module\""));
+        EXPECT_TRUE(jsonField(r.out, "title", "\"fw test tune\""));
+        EXPECT_TRUE(jsonField(r.out, "orders", "3"));
+        EXPECT_TRUE(jsonField(r.out, "sample_rate", "44100"));
+        EXPECT_TRUE(jsonField(r.out, "channels", "2"));
+        const Wav ours = readWav(home.path("tune.wav"));
+        ASSERT_GT(ours.data.size(), 44100u * 4 * 20);
 
-    // openmpt123 with the same settings: 44100 Hz, stereo, 16 bits, no dither.
-    ASSERT_EQ(sh("cd " + quote(home.dir().string()) +
-                 " && openmpt123 --quiet --render --force --samplerate 44100 --channels 2 --no-float --dither 0 tune.mod"),
-              0);
-    const Wav ref = readWav(home.path("tune.mod.wav"));
-    EXPECT_EQ(ref.rate, 44100);
-    ASSERT_EQ(ours.data.size(), ref.data.size());
-    EXPECT_TRUE(ours.data == ref.data) << "largest difference " << maxDifference(ours.data, ref.data);
+        // openmpt123 with the same settings: 44100 Hz, stereo, 16 bits, no dither.
+        ASSERT_EQ(sh("cd " + quote(home.dir().string()) +
+                     " && openmpt123 --quiet --render --force --samplerate 44100 --channels 2 --no-float --dither 0 " +
+                     c.name),
+                  0);
+        const Wav ref = readWav(home.path(std::string(c.name) + ".wav"));
+        EXPECT_EQ(ref.rate, 44100);
+        ASSERT_EQ(ours.data.size(), ref.data.size());
+        EXPECT_TRUE(ours.data == ref.data) << "largest difference " << maxDifference(ours.data, ref.data);
+    }
 }
 
 TEST_F(WavTools, BadInputGetsAMessageAndLeavesNothing) {
