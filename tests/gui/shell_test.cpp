@@ -14,9 +14,12 @@
 #include <QSettings>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "core/bitrate/bitrate_calc.h"
+#include "core/common/file_io.h"
 #include "core/common/ini.h"
 #include "core/common/lang.h"
 #include "core/resize/resize_calc.h"
@@ -172,6 +175,31 @@ private slots:
         // The shutdown window has no main button: Enter must never start it.
         QWidget* shutdown = env.main->openTool(QStringLiteral("shutdown"));
         for (auto* b : shutdown->findChildren<QPushButton*>()) QVERIFY2(!b->isDefault(), qPrintable(b->objectName()));
+    }
+
+    // The disk under the settings is full: each window that saves on its button says so, with the
+    // file and the reason, and the settings stay as they were.
+    void settingsThatCannotBeSavedAreSaid() {
+        const struct {
+            const char* tool;
+            const char* button;
+        } cases[] = {{"preferences", "cmdSave"}, {"calc", "esci"}, {"resizer", "esci"}};
+        for (const auto& c : cases) {
+            GuiEnv env;
+            QWidget* w = env.main->openTool(QString::fromLatin1(c.tool));
+            QVERIFY2(w, c.tool);
+            const std::string before = fw::test::readFile(env.home->settings());
+            MsgBox::clearShown();
+            fw::writeFaults::failAfter(0);
+            child<QPushButton>(w, c.button)->click();
+            fw::writeFaults::clear();
+            QVERIFY2(MsgBox::shown().size() == 1, c.tool);
+            const QString text = MsgBox::shown().front().text;
+            QVERIFY2(text.startsWith(fw::gui::lang("General", 24)), qPrintable(text));
+            QVERIFY2(text.contains(QString::fromStdString(env.home->settings())), qPrintable(text));
+            QVERIFY2(text.contains(QString::fromLatin1(std::strerror(ENOSPC))), qPrintable(text));
+            QVERIFY2(fw::test::readFile(env.home->settings()) == before, c.tool);
+        }
     }
 
     void preferencesWithUnknownLanguageSelectNothing() {

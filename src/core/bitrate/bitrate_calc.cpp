@@ -376,10 +376,10 @@ void loadBitcalcSettings(const std::string& path, Bitcalc& calc) {
     calc.height = wh ? wh->second : 0;
 }
 
-void saveBitcalcSettings(const std::string& path, const Bitcalc& calc, std::string_view text7) {
+bool saveBitcalcSettings(const std::string& path, const Bitcalc& calc, std::string_view text7) {
     const BitcalcInputs& in = calc.in;
     auto check = [](bool b) { return std::string(b ? "1" : "0"); };
-    WriteIniValues(path, "Bitcalcsettings",
+    return WriteIniValues(path, "Bitcalcsettings",
                    {
                        {"CD0", in.txtCD[0]},
                        {"CD1", in.txtCD[1]},

@@ -124,6 +124,6 @@ std::string compressionFromResultText(std::string_view text7);
 
 // settings.ini section BitcalcSettings.
 void loadBitcalcSettings(const std::string& settingsPath, Bitcalc& calc);
-void saveBitcalcSettings(const std::string& settingsPath, const Bitcalc& calc, std::string_view text7);
+bool saveBitcalcSettings(const std::string& settingsPath, const Bitcalc& calc, std::string_view text7);
 
 }  // namespace fw::bitrate

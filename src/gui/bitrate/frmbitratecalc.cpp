@@ -471,7 +471,9 @@ void frmbitratecalc::calcola_Click() {
 
 void frmbitratecalc::esci_Click() {
     readControls();
-    fw::bitrate::saveBitcalcSettings(fw::globals().SettingsPath, m_calc, ss(Text1[7]->text()));
+    // The inputs are kept for the next time; a full disk costs them, and the user should know.
+    if (!fw::bitrate::saveBitcalcSettings(fw::globals().SettingsPath, m_calc, ss(Text1[7]->text())))
+        MsgBox::settingsNotSaved(this, fw::globals().SettingsPath, windowTitle());
     close();
 }
 

@@ -370,8 +370,9 @@ void frmResize::esci_Click() {
         calc->setResolution(w, h);
     } else {
         // The calculator is not open: it reads the frame size from its settings when it opens.
-        fw::WriteIni(fw::globals().SettingsPath, "Bitcalcsettings", "Compression",
-                     std::to_string(w) + " X " + std::to_string(h));
+        if (!fw::WriteIni(fw::globals().SettingsPath, "Bitcalcsettings", "Compression",
+                          std::to_string(w) + " X " + std::to_string(h)))
+            MsgBox::settingsNotSaved(this, fw::globals().SettingsPath, windowTitle());
     }
     close();
 }

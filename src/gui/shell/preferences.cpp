@@ -11,9 +11,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/common/lang.h"
 #include "gui/shell/main_window.h"
 #include "gui/ui/msgbox.h"
@@ -129,11 +126,7 @@ void frmlanguage::cmdSave_Click() {
     for (auto* o : m_opt)
         if (o->isChecked()) g.Language = ss(o->property("tag").toString());
     g.CheckUpdates = m_chkUpd->isChecked() ? 1 : 0;
-    if (!fw::savePreferences()) {
-        const QString why = qs(std::strerror(errno));  // before the texts are looked up
-        MsgBox::show(this, lang("General", 24) + QStringLiteral("\n") + qs(g.SettingsPath) + QStringLiteral("\n") + why,
-                     windowTitle(), Icon::Critical);
-    }
+    if (!fw::savePreferences()) MsgBox::settingsNotSaved(this, g.SettingsPath, windowTitle());
     if (auto* m = mainWindow()) m->refreshMenuCaptions();
     close();
 }

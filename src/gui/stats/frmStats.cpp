@@ -335,7 +335,8 @@ void frmStats::analyse(const QString& path) {
             }
             m_path = path;
             // The last analysed file is what "Auto Load" opens next time.
-            fw::WriteIni(fw::globals().SettingsPath, "XviD", "stats1", ss(path));
+            if (!fw::WriteIni(fw::globals().SettingsPath, "XviD", "stats1", ss(path)))
+                MsgBox::settingsNotSaved(this, fw::globals().SettingsPath, windowTitle());
             field("txtFile")->setText(path);
             field("txtLength")->setText(QString::number(m_analysis.summary.fileLength));
             status->setText(QStringLiteral("OK"));

@@ -4,7 +4,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
+#include "gui/ui/widgets.h"
 #include "platform/termination.h"
 
 namespace fw::gui {
@@ -88,6 +91,11 @@ Answer MsgBox::show(QWidget* parent, const fw::Message& m, const QString& captio
 
 void MsgBox::showAll(QWidget* parent, const fw::Messages& ms, const QString& caption) {
     for (const auto& m : ms) show(parent, m, caption);
+}
+
+void MsgBox::settingsNotSaved(QWidget* parent, const std::string& path, const QString& caption) {
+    const QString why = qs(std::strerror(errno));  // before the texts are looked up
+    show(parent, lang("General", 24) + QStringLiteral("\n") + qs(path) + QStringLiteral("\n") + why, caption, Icon::Critical);
 }
 
 void MsgBox::setTestMode(bool on) { state().testMode = on; }

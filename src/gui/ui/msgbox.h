@@ -27,6 +27,8 @@ public:
     // A core message; an empty title becomes `caption` (usually the window's caption).
     static Answer show(QWidget* parent, const fw::Message& m, const QString& caption);
     static void showAll(QWidget* parent, const fw::Messages& ms, const QString& caption);
+    // A settings write that just failed: the file and the system's reason (errno, read first).
+    static void settingsNotSaved(QWidget* parent, const std::string& path, const QString& caption);
 
     // Test hooks: in test mode nothing is shown; each box takes the next queued answer, or the
     // first button's answer when the queue is empty, and is recorded.
