@@ -38,8 +38,11 @@ AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(targ
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+    // The caller reports why the write failed after this cleanup: the reason must survive it.
+    const int why = errno;
     if (m_fd >= 0) ::close(m_fd);
     if (!m_done && !m_temp.empty()) std::remove(m_temp.c_str());
+    errno = why;
 }
 
 bool AtomicFileWriter::write(const void* data, std::size_t len) {

@@ -110,6 +110,7 @@ bool writeAll(int fd, const void* data, std::size_t len) {
         if (may == 0) return false;
         const ssize_t n = ::write(fd, p, may);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
         if (n <= 0) return false;
         p += n;
         len -= static_cast<std::size_t>(n);

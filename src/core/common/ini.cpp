@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,6 +17,7 @@
 #include <sstream>
 
 #include "core/common/atomic_file.h"
+#include "core/common/paths.h"
 
 namespace fw {
 
@@ -126,10 +128,21 @@ bool WriteIniValues(const std::string& path, const std::string& section,
                     const std::vector<std::pair<std::string, std::string>>& values) {
     CSimpleIniA ini(true, false, false);
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) && !loadFile(ini, path)) return false;
+    // The user's settings start as the shipped file whoever writes them first: a file of one
+    // section, made after the first copy failed, would stand for good in place of the defaults.
+    const AppPaths* p = knownPaths();
+    if (p && path == p->settingsPath && !std::filesystem::exists(path, ec) && !ensureUserSettings()) return false;
+    errno = 0;
+    if (std::filesystem::exists(path, ec) && !loadFile(ini, path)) {
+        if (errno == 0) errno = EINVAL;  // read, but too large or not an INI file
+        return false;
+    }
     for (const auto& [key, value] : values) ini.SetValue(section.c_str(), key.c_str(), oneLine(value).c_str());
     std::string out;
-    if (ini.Save(out, false) < 0) return false;
+    if (ini.Save(out, false) < 0) {
+        errno = ENOMEM;
+        return false;
+    }
     return writeFileAtomically(path, out);
 }
 

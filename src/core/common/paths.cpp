@@ -81,14 +81,17 @@ const AppPaths& paths() {
     return g_paths;
 }
 
-void ensureUserSettings() {
+const AppPaths* knownPaths() { return g_init ? &g_paths : nullptr; }
+
+bool ensureUserSettings() {
     const AppPaths& p = paths();
     std::error_code ec;
-    if (fs::exists(p.settingsPath, ec)) return;
+    if (fs::exists(p.settingsPath, ec)) return true;
     // Through a temporary file: a copy cut short by a full disk must not stay as the user's
     // settings (it would never be copied again); the next start tries again instead.
     AtomicFileWriter out(p.settingsPath);
-    if (copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out)) out.commitNew();
+    if (!copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out)) return false;
+    return out.commitNew() || out.targetTaken();  // taken: another start made it meanwhile
 }
 
 }  // namespace fw

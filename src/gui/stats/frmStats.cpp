@@ -334,9 +334,12 @@ void frmStats::analyse(const QString& path) {
                 return;
             }
             m_path = path;
-            // The last analysed file is what "Auto Load" opens next time.
-            if (!fw::WriteIni(fw::globals().SettingsPath, "XviD", "stats1", ss(path)))
-                MsgBox::settingsNotSaved(this, fw::globals().SettingsPath, windowTitle());
+            // The last analysed file is what "Auto Load" opens next time. Auto Load itself names
+            // the same file again: nothing to write, and nothing to complain about on a full disk.
+            const std::string& settings = fw::globals().SettingsPath;
+            if (fw::trim(fw::ReadIni(settings, "XviD", "stats1", "")) != ss(path) &&
+                !fw::WriteIni(settings, "XviD", "stats1", ss(path)))
+                MsgBox::settingsNotSaved(this, settings, lang("FormCaptions", 6));
             field("txtFile")->setText(path);
             field("txtLength")->setText(QString::number(m_analysis.summary.fileLength));
             status->setText(QStringLiteral("OK"));

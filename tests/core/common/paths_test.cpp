@@ -87,7 +87,16 @@ TEST(UserSettings, AFirstCopyThatFailsLeavesNothingAndTheDefaultsHold) {
         EXPECT_EQ(files, 0u) << "a temporary file was left";
     }
     fw::ensureUserSettings();
-    EXPECT_EQ(fw::test::readFile(settings.string()), fw::test::readFile((home.dir() / "data" / "settings.ini").string()));
+    const std::string shipped = fw::test::readFile((home.dir() / "data" / "settings.ini").string());
+    EXPECT_EQ(fw::test::readFile(settings.string()), shipped);
+    fw::loadPreferences();
+    EXPECT_EQ(fw::globals().Language, "eng");
+
+    // Nor does a window that saves its inputs later in the same run: the file it makes is whole.
+    fs::remove(settings);
+    ASSERT_TRUE(fw::WriteIni(settings.string(), "XviD", "stats1", "a.stats"));
+    EXPECT_EQ(fw::ReadIni(settings.string(), "XviD", "stats1", ""), "a.stats");
+    EXPECT_GT(fw::test::readFile(settings.string()).size(), shipped.size());
     fw::loadPreferences();
     EXPECT_EQ(fw::globals().Language, "eng");
 }
