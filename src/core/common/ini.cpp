@@ -130,8 +130,10 @@ bool WriteIniValues(const std::string& path, const std::string& section,
     std::error_code ec;
     // The user's settings start as the shipped file whoever writes them first: a file of one
     // section, made after the first copy failed, would stand for good in place of the defaults.
+    // Without a shipped file to start from (ENOENT: a bare build) the values alone still do.
     const AppPaths* p = knownPaths();
-    if (p && path == p->settingsPath && !std::filesystem::exists(path, ec) && !ensureUserSettings()) return false;
+    if (p && path == p->settingsPath && !std::filesystem::exists(path, ec) && !ensureUserSettings() && errno != ENOENT)
+        return false;
     errno = 0;
     if (std::filesystem::exists(path, ec) && !loadFile(ini, path)) {
         if (errno == 0) errno = EINVAL;  // read, but too large or not an INI file

@@ -1,5 +1,6 @@
 #include "core/common/paths.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -89,8 +90,13 @@ bool ensureUserSettings() {
     if (fs::exists(p.settingsPath, ec)) return true;
     // Through a temporary file: a copy cut short by a full disk must not stay as the user's
     // settings (it would never be copied again); the next start tries again instead.
+    const std::string shipped = (fs::path(p.shippedDataDir) / "settings.ini").string();
+    if (!fs::exists(shipped, ec)) {
+        errno = ENOENT;
+        return false;
+    }
     AtomicFileWriter out(p.settingsPath);
-    if (!copyFileInto((fs::path(p.shippedDataDir) / "settings.ini").string(), out)) return false;
+    if (!copyFileInto(shipped, out)) return false;
     return out.commitNew() || out.targetTaken();  // taken: another start made it meanwhile
 }
 

@@ -29,7 +29,8 @@ const AppPaths& initPathsFor(const std::string& exeFolder);
 const AppPaths& paths();
 
 // The user's settings.ini is a copy of the shipped default; makes it when it does not exist yet.
-// False when it does not exist and could not be made (errno says why).
+// False when it does not exist and could not be made (errno says why: ENOENT when nothing is
+// shipped to copy).
 bool ensureUserSettings();
 // The layout when it has been worked out, else nullptr (nothing is created to answer).
 const AppPaths* knownPaths();
