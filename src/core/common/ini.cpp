@@ -131,11 +131,14 @@ bool WriteIniValues(const std::string& path, const std::string& section,
     // The user's settings start as the shipped file whoever writes them first: a file of one
     // section, made after the first copy failed, would stand for good in place of the defaults.
     // Without a shipped file to start from (ENOENT: a bare build) the values alone still do.
+    bool present = std::filesystem::exists(path, ec);
     const AppPaths* p = knownPaths();
-    if (p && path == p->settingsPath && !std::filesystem::exists(path, ec) && !ensureUserSettings() && errno != ENOENT)
-        return false;
+    if (!present && p && path == p->settingsPath) {
+        present = ensureUserSettings();
+        if (!present && errno != ENOENT) return false;
+    }
     errno = 0;
-    if (std::filesystem::exists(path, ec) && !loadFile(ini, path)) {
+    if (present && !loadFile(ini, path)) {
         if (errno == 0) errno = EINVAL;  // read, but too large or not an INI file
         return false;
     }
