@@ -93,22 +93,17 @@ std::optional<std::string> unquoteSh(std::string_view text) {
 }
 
 // The original name of a set split with the rebuild scripts, whose pieces carry a shortened
-// stem: the shell script beside them says it ("mv STEMrebuild-part 'NAME'").
+// stem: the shell script beside them says it.
 std::optional<std::string> nameFromScript(const fs::path& folder, const std::string& stem) {
     std::error_code ec;
     int seen = 0;
-    const std::string tmp = "mv " + quoteSh(stem + "rebuild-part") + " ";
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         if (++seen > 10000) break;  // a folder of pieces, not of everything
         const std::string n = e.path().filename().string();
         if (n.size() < 13 || n.compare(n.size() - 13, 13, " - rebuild.sh") != 0) continue;
         auto text = readFileBounded(e.path().string(), 1 << 20);
         if (!text) continue;
-        const auto at = text->find(tmp);
-        if (at == std::string::npos) continue;
-        const auto end = text->find('\n', at);
-        auto name = unquoteSh(std::string_view(*text).substr(at + tmp.size(), end == std::string::npos ? std::string::npos : end - at - tmp.size()));
-        if (name && !name->empty() && name->find('/') == std::string::npos && *name != "." && *name != "..") return name;
+        if (auto name = nameInRebuildScript(*text, stem)) return name;
     }
     return std::nullopt;
 }
@@ -181,6 +176,43 @@ std::string pieceName(const std::string& stem, std::int64_t k, const std::string
 
 std::string infoRecord(const std::string& extension, const std::string& marker, std::int64_t count, std::int64_t pieceSize) {
     return extension + marker + "fwsplit" + std::to_string(count) + "fwfiles" + std::to_string(pieceSize);
+}
+
+std::optional<InfoRecord> parseInfoRecord(std::string_view record) {
+    const auto p1 = record.rfind("fwsplit");
+    const auto p2 = record.rfind("fwfiles");
+    if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 < p1 + 7) return std::nullopt;
+    InfoRecord r;
+    r.extension = record.substr(0, p1);
+    if (r.extension.find_first_of(std::string_view("/\0", 2)) != std::string::npos) return std::nullopt;
+    // A record saved by an editor may end with a line break.
+    std::string_view sizeText = record.substr(p2 + 7);
+    while (!sizeText.empty() && (sizeText.back() == '\n' || sizeText.back() == '\r')) sizeText.remove_suffix(1);
+    const auto count = parseNumber(std::string(record.substr(p1 + 7, p2 - p1 - 7)));
+    const auto size = parseNumber(trim(std::string(sizeText)));
+    if (!count || !size || *count < 1 || *size < 1 || *count != std::floor(*count) || *size != std::floor(*size) ||
+        *count > 1e6 || *count * *size > 9e18)
+        return std::nullopt;
+    r.count = static_cast<std::int64_t>(*count);
+    r.pieceSize = static_cast<std::int64_t>(*size);
+    // A keep-extension split: the marker goes, and every piece carries the extension.
+    if (r.extension.size() > 3 && r.extension.compare(r.extension.size() - 3, 3, "000") == 0) {
+        r.extension.resize(r.extension.size() - 3);
+        r.suffix = "." + r.extension;
+    }
+    return r;
+}
+
+std::optional<std::string> nameInRebuildScript(std::string_view script, const std::string& stem) {
+    const std::string tmp = "mv " + quoteSh(stem + "rebuild-part") + " ";
+    const auto at = script.find(tmp);
+    if (at == std::string_view::npos) return std::nullopt;
+    const auto end = script.find('\n', at);
+    auto name = unquoteSh(script.substr(at + tmp.size(), end == std::string_view::npos ? std::string_view::npos : end - at - tmp.size()));
+    if (!name || name->empty() || name->find_first_of(std::string_view("/\0", 2)) != std::string::npos || *name == "." ||
+        *name == "..")
+        return std::nullopt;
+    return name;
 }
 
 std::string rebuildBat(const std::string& stem, std::int64_t count, const std::string& suffix, const std::string& sourceName) {
@@ -413,27 +445,10 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
         if (n <= 0) return fail(splitterMessage(4));
         record.assign(buf, static_cast<std::size_t>(n));
     }
-    const auto p1 = record.rfind("fwsplit");
-    const auto p2 = record.rfind("fwfiles");
-    if (p1 == std::string::npos) return fail(splitterMessage(4));
-    if (p2 == std::string::npos || p2 < p1) return fail(splitterMessage(4));
-    std::string extension = record.substr(0, p1);
-    // A record saved by an editor may end with a line break.
-    std::string sizeText = record.substr(p2 + 7);
-    while (!sizeText.empty() && (sizeText.back() == '\n' || sizeText.back() == '\r')) sizeText.pop_back();
-    const auto count = parseNumber(record.substr(p1 + 7, p2 - p1 - 7));
-    const auto size = parseNumber(trim(sizeText));
-    if (!count || !size || *count < 1 || *size < 1 || *count != std::floor(*count) || *size != std::floor(*size) ||
-        *count > 1e6 || *count * *size > 9e18)
-        return fail(splitterMessage(4));
-    const std::int64_t n = static_cast<std::int64_t>(*count);
-    const std::int64_t pieceSize = static_cast<std::int64_t>(*size);
-    // A keep-extension split: the marker goes, and every piece carries the extension.
-    std::string suffix;
-    if (extension.size() > 3 && extension.compare(extension.size() - 3, 3, "000") == 0) {
-        extension.resize(extension.size() - 3);
-        suffix = "." + extension;
-    }
+    const auto parsed = parseInfoRecord(record);
+    if (!parsed) return fail(splitterMessage(4));
+    const auto& [extension, recordSuffix, n, pieceSize] = *parsed;
+    std::string suffix = recordSuffix;
     const std::string info = infoPath;
     const auto dot = info.rfind('.');
     if (dot == std::string::npos || info.find('/', dot) != std::string::npos) return fail(splitterMessage(4));

@@ -42,6 +42,22 @@ std::string shortStem(const std::string& stem);  // first 6 characters + "~1." w
 std::string pieceName(const std::string& stem, std::int64_t k, const std::string& suffix);
 std::string infoRecord(const std::string& extension, const std::string& marker, std::int64_t count, std::int64_t pieceSize);
 
+// An info record read back. The suffix ends every piece name: "." and the extension for a
+// keep-extension split, else nothing.
+struct InfoRecord {
+    std::string extension;
+    std::string suffix;
+    std::int64_t count = 0;
+    std::int64_t pieceSize = 0;
+};
+// Nothing when text is no record a split writes: markers missing or out of order, a count or a
+// size that is not a whole number from 1 (up to 10^6 pieces, a set below 2^63 bytes), or an
+// extension with a "/" or a NUL in it, which would put the joined file in another folder.
+std::optional<InfoRecord> parseInfoRecord(std::string_view text);
+// The original name a rebuild script gives the pieces with this stem ("mv 'STEMrebuild-part'
+// 'NAME'"); nothing when it gives none, or a name that is not a file in the script's own folder.
+std::optional<std::string> nameInRebuildScript(std::string_view script, const std::string& stem);
+
 struct SplitRequest {
     std::string source;     // full path
     std::string outDir;     // where pieces go (the source's folder by default)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "core/common/lang.h"
@@ -257,7 +258,10 @@ TEST_F(Splitter, RefusalsNameTheirCause) {
 
 TEST_F(Splitter, DamagedInfoRecordsAreRefusedBeforeAnyWrite) {
     fw::test::writeFile(home.path("set.001"), std::string(1000, 'a'));
-    const char* records[] = {
+    // A set that brings a folder named like its joined file: a "/" in the extension would write
+    // through it to anywhere.
+    fs::create_directories(home.path("set.x"));
+    const std::string records[] = {
         "avi",                                 // no markers
         "avifwsplitfwfiles1000",               // no count
         "avifwsplit0fwfiles1000",              // no pieces
@@ -266,15 +270,38 @@ TEST_F(Splitter, DamagedInfoRecordsAreRefusedBeforeAnyWrite) {
         "avifwsplit3fwfiles1e30",              // past any integer
         "avifwsplit3fwfilesinf",
         "avifwsplit1000000fwfiles10000000000000",  // a set past 2^63 bytes
+        "x/../outsidefwsplit1fwfiles1000",     // a folder in the extension
+        "x/../outside000fwsplit1fwfiles1000",
+        std::string("avi\0/x", 6) + "fwsplit1fwfiles1000",
     };
-    for (const char* record : records) {
+    for (const std::string& record : records) {
         fw::test::writeFile(home.path("set.000"), record);
         auto r = fw::splitter::AssemblyFiles(home.path("set.000"));
         EXPECT_FALSE(r.ok) << record;
         ASSERT_FALSE(r.messages.empty()) << record;
         EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", 4})) << record;
         EXPECT_FALSE(fs::exists(home.path("set.avi"))) << record;
+        EXPECT_FALSE(fs::exists(home.path("outside"))) << record;
     }
+}
+
+TEST(RebuildScript, NamesOnlyAFileInItsOwnFolder) {
+    const struct {
+        std::string line;
+        std::optional<std::string> name;
+    } cases[] = {
+        {"mv 'clip.rebuild-part' 'it'\\''s.avi'\n", "it's.avi"},
+        {"mv 'clip.rebuild-part' 'last line.avi'", "last line.avi"},
+        {"mv 'other.rebuild-part' 'x.avi'\n", std::nullopt},  // another set's script
+        {"mv 'clip.rebuild-part' '../x.avi'\n", std::nullopt},
+        {"mv 'clip.rebuild-part' '/etc/x'\n", std::nullopt},
+        {"mv 'clip.rebuild-part' '..'\n", std::nullopt},
+        {"mv 'clip.rebuild-part' ''\n", std::nullopt},
+        {"mv 'clip.rebuild-part' 'open\n", std::nullopt},
+        {"mv 'clip.rebuild-part' 'a'b'\n", std::nullopt},
+        {std::string("mv 'clip.rebuild-part' 'a\0b'\n", 29), std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(nameInRebuildScript("#!/bin/sh\n" + c.line, "clip."), c.name) << c.line;
 }
 
 TEST_F(Splitter, AJoinNeverWritesOverItsOwnSet) {
