@@ -93,17 +93,22 @@ std::optional<std::string> unquoteSh(std::string_view text) {
 }
 
 // The original name of a set split with the rebuild scripts, whose pieces carry a shortened
-// stem: the shell script beside them says it.
+// stem: the shell script beside them says it. Only the script named after that name counts, and
+// only for a name the stem is short for: any other script that came with a set could name any
+// file in the folder for the join to write over.
 std::optional<std::string> nameFromScript(const fs::path& folder, const std::string& stem) {
+    if (stem.size() != 9 || stem.compare(6, 3, "~1.") != 0) return std::nullopt;
     std::error_code ec;
     int seen = 0;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         if (++seen > 10000) break;  // a folder of pieces, not of everything
         const std::string n = e.path().filename().string();
-        if (n.size() < 13 || n.compare(n.size() - 13, 13, " - rebuild.sh") != 0) continue;
+        if (n.size() <= 13 || n.compare(n.size() - 13, 13, " - rebuild.sh") != 0) continue;
+        const std::string name = n.substr(0, n.size() - 13);
+        const auto parts = nameParts(name);
+        if (!parts || shortStem(parts->stem) != stem) continue;
         auto text = readFileBounded(e.path().string(), 1 << 20);
-        if (!text) continue;
-        if (auto name = nameInRebuildScript(*text, stem)) return name;
+        if (text && nameInRebuildScript(*text, stem) == name) return name;
     }
     return std::nullopt;
 }
@@ -482,10 +487,13 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     // is left: nothing, for an exact multiple split by the rule Int(total / size) + 1, or up to
     // half a byte per piece more than the others, for a count-mode split.
     std::vector<std::pair<std::string, std::int64_t>> pieces;
+    // A piece that is a link is refused: a set unpacked from an archive could point one at any
+    // file of the user's, and the join would copy it into the joined file.
     for (std::int64_t k = 1; k <= n; ++k) {
         const std::string p = base + pieceName("", k, suffix);
-        const auto len = static_cast<std::int64_t>(fs::file_size(p, ec));
-        const bool good = !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
+        const bool plain = fs::symlink_status(p, ec).type() == fs::file_type::regular;
+        const auto len = plain ? static_cast<std::int64_t>(fs::file_size(p, ec)) : -1;
+        const bool good = plain && !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
         if (!good) {
             Message m = splitterMessage(19, Icon::Exclamation);
             m.suffix = " " + p;
@@ -503,7 +511,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     bool ok = w.ok();
     for (const auto& [path, len] : pieces) {
         if (!ok) break;
-        const int in = openRegular(path, O_RDONLY);
+        const int in = openRegular(path, O_RDONLY | O_NOFOLLOW);
         ok = in >= 0 && copyRange(in, 0, w.fd(), len, progress, done, total, res.stopped);
         if (in >= 0) ::close(in);
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <random>
 
@@ -21,6 +22,14 @@ std::string randomBytes(std::size_t n, unsigned seed = 7) {
     std::string s(n, '\0');
     for (auto& c : s) c = static_cast<char>(rng());
     return s;
+}
+
+// Every name in a folder with its bytes (a link by where it points).
+std::map<std::string, std::string> folderBytes(const fs::path& dir) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+        out[e.path().filename().string()] = e.is_symlink() ? "-> " + fs::read_symlink(e.path()).string() : fw::test::readFile(e.path().string());
+    return out;
 }
 
 class Splitter : public ::testing::Test {
@@ -233,6 +242,61 @@ TEST_F(Splitter, ShortNamesWithTheScriptAndKeptExtensionJoinBack) {
     j = AssemblyFiles(home.path("a long~1.000"));
     ASSERT_TRUE(j.ok);
     EXPECT_EQ(fs::path(j.output).filename(), "a long~1.avi");
+}
+
+// A set comes from anywhere, with whatever files beside it: the join writes its one joined file,
+// and reads only the set's own pieces.
+TEST_F(Splitter, HostileSetsWriteOnlyTheirJoinedFile) {
+    const auto script = [&](const std::string& file, const std::string& named) {
+        fw::test::writeFile(home.path("set/" + file), "#!/bin/sh\nmv 'a long~1.rebuild-part' '" + named + "'\n");
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        const char* joined;  // nothing: refused
+    };
+    const Case cases[] = {
+        {"the set's own script", [&] { script("a long name.avi - rebuild.sh", "a long name.avi"); }, "a long name.avi"},
+        {"a script that names another file", [&] { script("x - rebuild.sh", "precious.txt"); }, "a long~1.avi"},
+        {"a script named for a file the stem is not short for",
+         [&] { script("precious.txt - rebuild.sh", "precious.txt"); }, "a long~1.avi"},
+        {"a script whose line names another file than its name",
+         [&] {
+             fw::test::writeFile(home.path("set/a long precious.txt"), "mine");
+             script("a long name.avi - rebuild.sh", "a long precious.txt");
+         },
+         "a long~1.avi"},
+        {"a piece that links to a file outside the set",
+         [&] {
+             fs::remove(home.path("set/a long~1.002"));
+             fs::create_symlink("../secret", home.path("set/a long~1.002"));
+         },
+         nullptr},
+    };
+    fw::test::writeFile(home.path("secret"), std::string(1000, 's'));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(home.path("set"));
+        fs::create_directories(home.path("set"));
+        fw::test::writeFile(home.path("set/a long~1.000"), "avifwsplit2fwfiles1000");
+        for (const char* piece : {"set/a long~1.001", "set/a long~1.002"}) fw::test::writeFile(home.path(piece), std::string(1000, 'p'));
+        fw::test::writeFile(home.path("set/precious.txt"), "mine");
+        c.arrange();
+        const auto before = folderBytes(home.path("set"));
+        auto j = AssemblyFiles(home.path("set/a long~1.000"));
+        EXPECT_EQ(j.ok, c.joined != nullptr);
+        if (c.joined) {
+            EXPECT_EQ(j.output, home.path(std::string("set/") + c.joined));
+            EXPECT_EQ(fw::test::readFile(j.output), std::string(2000, 'p'));
+        } else {
+            EXPECT_EQ(j.messages.at(0).text, (fw::LangKey{"FileSplitterMsgBox", 19}));
+        }
+        auto after = folderBytes(home.path("set"));
+        if (c.joined) after.erase(c.joined);
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(fw::test::readFile(home.path("set/precious.txt")), "mine");
+        EXPECT_EQ(fw::test::readFile(home.path("secret")), std::string(1000, 's'));
+    }
 }
 
 TEST_F(Splitter, RefusalsNameTheirCause) {
