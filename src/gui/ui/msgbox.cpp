@@ -51,6 +51,8 @@ Answer MsgBox::show(QWidget* parent, const QString& text, const QString& title, 
         return a;
     }
     QMessageBox box(parent);
+    // Messages carry file names and texts read from files: a name such as "<b>x" is shown as it is.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
