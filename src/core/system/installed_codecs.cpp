@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -30,6 +32,32 @@ constexpr Named kNames[] = {
 };
 
 std::string firstLine(const std::string& s) { return trim(s.substr(0, s.find('\n'))); }
+
+std::string_view blanksOff(std::string_view s) {
+    const auto b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+// The whole number a field starts with after blanks, as atoi reads it, but 0 past an int.
+int leadingInt(std::string_view s) {
+    s = blanksOff(s);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    int v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() ? v : 0;
+}
+
+// Each line of a kernel text, without its line break.
+template <class F>
+void eachLine(std::string_view text, F&& f) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto nl = text.find('\n', at);
+        f(text.substr(at, nl == std::string_view::npos ? nl : nl - at));
+        if (nl == std::string_view::npos) break;
+        at = nl + 1;
+    }
+}
 
 CategoryList encoders(AVMediaType type) {
     CategoryList l;
@@ -73,78 +101,70 @@ CategoryList videoCapture(const DeviceRoots& r) {
     return l;
 }
 
-// /proc/asound/pcm: "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1".
 CategoryList alsaPcm(const DeviceRoots& r, const char* direction) {
-    CategoryList l;
     std::error_code ec;
     // No /proc at all: nothing can be said. No ALSA in it: no sound devices, an empty list.
-    if (!fs::is_directory(r.proc, ec)) {
-        l.ok = false;
-        return l;
-    }
-    std::istringstream in(readKernelText((fs::path(r.proc) / "asound/pcm").string()));
-    std::string line;
-    while (std::getline(in, line)) {
-        // "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1": the fields after the
-        // two names say what the device does; a name may hold the words too.
-        std::vector<std::string> fields;
-        for (std::size_t start = 0;;) {
-            const auto sep = line.find(" : ", start);
-            fields.push_back(trim(line.substr(start, sep == std::string::npos ? std::string::npos : sep - start)));
-            if (sep == std::string::npos) break;
-            start = sep + 3;
-        }
-        if (fields.size() < 3) continue;
-        bool does = false;
-        for (std::size_t i = 2; i < fields.size(); ++i) does = does || fields[i].rfind(direction, 0) == 0;
-        if (!does) continue;
-        const auto colon = fields[0].find(':');
-        if (colon == std::string::npos) continue;
-        const std::string id = trim(fields[0].substr(0, colon));
-        const std::string name = trim(fields[0].substr(colon + 1));
-        const auto dash = id.find('-');
-        if (dash == std::string::npos) continue;
-        // "hw:0,0" is the name ALSA's own tools take.
-        l.names.push_back(name + " (hw:" + std::to_string(std::atoi(id.substr(0, dash).c_str())) + "," +
-                          std::to_string(std::atoi(id.substr(dash + 1).c_str())) + ")");
-    }
-    return l;
+    if (!fs::is_directory(r.proc, ec)) return {false, {}};
+    return {true, parseAlsaPcm(readKernelText((fs::path(r.proc) / "asound/pcm").string()), direction)};
 }
 
-// /proc/asound/seq/clients: "Client  14 : "Midi Through" [Kernel]" then "  Port   0 : "Midi Through Port-0" (RWe-)".
 CategoryList midiPorts(const DeviceRoots& r) {
-    CategoryList l;
     std::error_code ec;
-    if (!fs::is_directory(r.proc, ec)) {
-        l.ok = false;
-        return l;
-    }
-    std::istringstream in(readKernelText((fs::path(r.proc) / "asound/seq/clients").string()));
-    std::string line;
-    int client = -1;
-    while (std::getline(in, line)) {
-        auto quoted = [&] {
-            const auto a = line.find('"');
-            const auto b = a == std::string::npos ? a : line.find('"', a + 1);
-            return b == std::string::npos ? std::string() : line.substr(a + 1, b - a - 1);
-        };
-        const std::string t = trim(line);
-        if (t.rfind("Client", 0) == 0) {
-            client = std::atoi(t.c_str() + 6);
-            // The system's own timer and announce clients are no MIDI ports.
-            if (client == 0) client = -1;
-        } else if (t.rfind("Port", 0) == 0 && client >= 0) {
-            // "(RWe-)": W, the port takes events: something MIDI can be played to.
-            const auto flags = t.rfind('(');
-            if (flags == std::string::npos || t.find('W', flags) == std::string::npos) continue;
-            const int port = std::atoi(t.c_str() + 4);
-            l.names.push_back(quoted() + " (" + std::to_string(client) + ":" + std::to_string(port) + ")");
-        }
-    }
-    return l;
+    if (!fs::is_directory(r.proc, ec)) return {false, {}};
+    return {true, parseSeqClients(readKernelText((fs::path(r.proc) / "asound/seq/clients").string()))};
 }
 
 }  // namespace
+
+// /proc/asound/pcm: "00-00: ALC892 Analog : ALC892 Analog : playback 1 : capture 1".
+std::vector<std::string> parseAlsaPcm(const std::string& text, const char* direction) {
+    std::vector<std::string> names;
+    eachLine(text, [&](std::string_view line) {
+        // The fields after the two names say what the device does; a name may hold the words too.
+        std::vector<std::string_view> fields;
+        for (std::size_t start = 0;;) {
+            const auto sep = line.find(" : ", start);
+            fields.push_back(blanksOff(line.substr(start, sep == std::string_view::npos ? sep : sep - start)));
+            if (sep == std::string_view::npos) break;
+            start = sep + 3;
+        }
+        if (fields.size() < 3) return;
+        bool does = false;
+        for (std::size_t i = 2; i < fields.size(); ++i) does = does || fields[i].substr(0, std::strlen(direction)) == direction;
+        const auto colon = fields[0].find(':');
+        if (!does || colon == std::string_view::npos) return;
+        const std::string_view id = blanksOff(fields[0].substr(0, colon));
+        const auto dash = id.find('-');
+        if (dash == std::string_view::npos) return;
+        // "hw:0,0" is the name ALSA's own tools take.
+        names.push_back(std::string(blanksOff(fields[0].substr(colon + 1))) + " (hw:" +
+                        std::to_string(leadingInt(id.substr(0, dash))) + "," + std::to_string(leadingInt(id.substr(dash + 1))) + ")");
+    });
+    return names;
+}
+
+// /proc/asound/seq/clients: "Client  14 : "Midi Through" [Kernel]" then "  Port   0 : "Midi Through Port-0" (RWe-)".
+std::vector<std::string> parseSeqClients(const std::string& text) {
+    std::vector<std::string> names;
+    int client = -1;
+    eachLine(text, [&](std::string_view line) {
+        const std::string_view t = blanksOff(line);
+        if (t.substr(0, 6) == "Client") {
+            client = leadingInt(t.substr(6));
+            // The system's own timer and announce clients are no MIDI ports.
+            if (client == 0) client = -1;
+        } else if (t.substr(0, 4) == "Port" && client >= 0) {
+            // "(RWe-)": W, the port takes events: something MIDI can be played to.
+            const auto flags = t.rfind('(');
+            if (flags == std::string_view::npos || t.find('W', flags) == std::string_view::npos) return;
+            const auto a = line.find('"');
+            const auto b = a == std::string_view::npos ? a : line.find('"', a + 1);
+            const std::string_view name = b == std::string_view::npos ? std::string_view() : line.substr(a + 1, b - a - 1);
+            names.push_back(std::string(name) + " (" + std::to_string(client) + ":" + std::to_string(leadingInt(t.substr(4))) + ")");
+        }
+    });
+    return names;
+}
 
 const std::vector<CodecCategory>& refreshOrder() {
     static const std::vector<CodecCategory> order = {CodecCategory::VideoCapture,   CodecCategory::VideoCompressors,

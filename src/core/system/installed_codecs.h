@@ -37,4 +37,10 @@ struct DeviceRoots {
 
 CategoryList listCategory(CodecCategory c, const DeviceRoots& roots = {});
 
+// The kernel's texts behind the ALSA lists. The devices that play ("playback") or record
+// ("capture") in /proc/asound/pcm, as "NAME (hw:C,D)"; the ports that take MIDI in
+// /proc/asound/seq/clients, as "NAME (CLIENT:PORT)".
+std::vector<std::string> parseAlsaPcm(const std::string& text, const char* direction);
+std::vector<std::string> parseSeqClients(const std::string& text);
+
 }  // namespace fw::system
