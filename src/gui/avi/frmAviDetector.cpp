@@ -205,6 +205,7 @@ void frmAviDetector::buildUi() {
     m_checkFigures = new QLabel(m_checkPage);
     m_checkFigures->setObjectName(QStringLiteral("lblCheckFigures"));
     m_checkFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_checkFigures->setTextFormat(Qt::PlainText);
     hl->addWidget(m_checkFigures);
     auto* checkButtons = new QHBoxLayout;
     m_repair = new QPushButton(lang("AviHealth", 26), m_checkPage);
@@ -232,6 +233,7 @@ void frmAviDetector::buildUi() {
     m_warnings = new QLabel(this);
     m_warnings->setObjectName(QStringLiteral("lblWarnings"));
     m_warnings->setWordWrap(true);
+    m_warnings->setTextFormat(Qt::PlainText);
     m_warnings->setStyleSheet(QStringLiteral("background: #fff3b0; padding: 3px;"));
     m_warnings->hide();
     root->addWidget(m_warnings);

@@ -114,11 +114,16 @@ private:
 };
 }  // namespace
 
-PathLabel::PathLabel(QWidget* parent) : QLabel(parent) { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A file name such as "<b>x.avi" is a name, not markup.
+    setTextFormat(Qt::PlainText);
+}
 
 void PathLabel::setFullText(const QString& text) {
     m_full = text;
-    setToolTip(text);
+    // A tool tip has no plain-text switch: the name goes in escaped, one path a line.
+    setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped()));
     elide();
     updateGeometry();
 }
