@@ -22,9 +22,9 @@ std::unique_ptr<QSettings> store() {
 }
 }  // namespace
 
-void storeUserSetting(const std::string& section, const std::string& key, const std::string& value) {
+void storeUserSettings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values) {
     auto s = store();
-    s->setValue(keyOf(section, key), QString::fromStdString(value));
+    for (const auto& [key, value] : values) s->setValue(keyOf(section, key), QString::fromStdString(value));
     s->sync();
 }
 

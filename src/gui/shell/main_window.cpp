@@ -230,10 +230,10 @@ void frmMain::closeEvent(QCloseEvent* e) {
         const double twipsX = 1440.0 / logicalDpiX();
         const double twipsY = 1440.0 / logicalDpiY();
         QRect g = geometry();
-        platform::storeUserSetting("Settings", "MainLeft", std::to_string(qRound(g.left() * twipsX)));
-        platform::storeUserSetting("Settings", "MainTop", std::to_string(qRound(g.top() * twipsY)));
-        platform::storeUserSetting("Settings", "MainWidth", std::to_string(qRound(g.width() * twipsX)));
-        platform::storeUserSetting("Settings", "MainHeight", std::to_string(qRound(g.height() * twipsY)));
+        platform::storeUserSettings("Settings", {{"MainLeft", std::to_string(qRound(g.left() * twipsX))},
+                                                 {"MainTop", std::to_string(qRound(g.top() * twipsY))},
+                                                 {"MainWidth", std::to_string(qRound(g.width() * twipsX))},
+                                                 {"MainHeight", std::to_string(qRound(g.height() * twipsY))}});
     }
     e->accept();
 }
