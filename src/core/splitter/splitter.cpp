@@ -93,9 +93,9 @@ std::optional<std::string> unquoteSh(std::string_view text) {
 }
 
 // The original name of a set split with the rebuild scripts, whose pieces carry a shortened
-// stem: the shell script beside them says it. Only the script named after that name counts, and
-// only for a name the stem is short for: any other script that came with a set could name any
-// file in the folder for the join to write over.
+// stem: the shell script beside them says it. Only the script named after that name counts, only
+// for a name the stem is short for, and only while no file has that name: a script comes with
+// the set, and the join must not write over a file of the user's on its word.
 std::optional<std::string> nameFromScript(const fs::path& folder, const std::string& stem) {
     if (stem.size() != 9 || stem.compare(6, 3, "~1.") != 0) return std::nullopt;
     std::error_code ec;
@@ -107,6 +107,7 @@ std::optional<std::string> nameFromScript(const fs::path& folder, const std::str
         const std::string name = n.substr(0, n.size() - 13);
         const auto parts = nameParts(name);
         if (!parts || shortStem(parts->stem) != stem) continue;
+        if (fs::symlink_status(folder / name, ec).type() != fs::file_type::not_found) continue;
         auto text = readFileBounded(e.path().string(), 1 << 20);
         if (text && nameInRebuildScript(*text, stem) == name) return name;
     }
@@ -212,7 +213,7 @@ std::optional<std::string> nameInRebuildScript(std::string_view script, const st
     const std::string tmp = "mv " + quoteSh(stem + "rebuild-part") + " ";
     const auto at = script.find(tmp);
     if (at == std::string_view::npos) return std::nullopt;
-    const auto end = script.find('\n', at);
+    const auto end = script.find('\n', at + tmp.size());
     auto name = unquoteSh(script.substr(at + tmp.size(), end == std::string_view::npos ? std::string_view::npos : end - at - tmp.size()));
     if (!name || name->empty() || name->find_first_of(std::string_view("/\0", 2)) != std::string::npos || *name == "." ||
         *name == "..")

@@ -258,6 +258,12 @@ TEST_F(Splitter, HostileSetsWriteOnlyTheirJoinedFile) {
     const Case cases[] = {
         {"the set's own script", [&] { script("a long name.avi - rebuild.sh", "a long name.avi"); }, "a long name.avi"},
         {"a script that names another file", [&] { script("x - rebuild.sh", "precious.txt"); }, "a long~1.avi"},
+        {"a script that names a file already there",
+         [&] {
+             fw::test::writeFile(home.path("set/a long name.avi"), "mine");
+             script("a long name.avi - rebuild.sh", "a long name.avi");
+         },
+         "a long~1.avi"},
         {"a script named for a file the stem is not short for",
          [&] { script("precious.txt - rebuild.sh", "precious.txt"); }, "a long~1.avi"},
         {"a script whose line names another file than its name",
@@ -336,7 +342,7 @@ TEST_F(Splitter, DamagedInfoRecordsAreRefusedBeforeAnyWrite) {
         "avifwsplit1000000fwfiles10000000000000",  // a set past 2^63 bytes
         "x/../outsidefwsplit1fwfiles1000",     // a folder in the extension
         "x/../outside000fwsplit1fwfiles1000",
-        std::string("avi\0/x", 6) + "fwsplit1fwfiles1000",
+        std::string("avi\0x", 5) + "fwsplit1fwfiles1000",  // a NUL would cut the name short
     };
     for (const std::string& record : records) {
         fw::test::writeFile(home.path("set.000"), record);
