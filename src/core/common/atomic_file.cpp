@@ -24,12 +24,12 @@ AtomicFileWriter::AtomicFileWriter(std::string target) : m_target(std::move(targ
         m_temp.clear();
         return;
     }
-    // Keep the permissions of a file being replaced, or the usual ones for a new file. Not its
-    // set-user or set-group bit: a write to the file itself would clear them too, and a name
-    // that links to a program must not make the new file one that runs as its owner.
+    // Keep the permissions of a file being replaced, or the usual ones for a new file (the rename
+    // replaces a link itself: its target's mode is not the new file's). Not a set-user or
+    // set-group bit: a write to the file itself would clear them too.
     struct stat st {};
     mode_t mode;
-    if (::stat(m_target.c_str(), &st) == 0) {
+    if (::lstat(m_target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 0777;
     } else {
         mode_t mask = ::umask(0);

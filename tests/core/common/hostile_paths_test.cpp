@@ -10,6 +10,7 @@
 
 #include "core/avi/inspector.h"
 #include "core/bitrate/source_import.h"
+#include "core/common/atomic_file.h"
 #include "core/common/binary_reader.h"
 #include "core/common/file_io.h"
 #include "core/common/ini.h"
@@ -50,3 +51,41 @@ TEST(HostilePaths, NoReaderWaitsOnAFifoOrReadsAFolder) {
 }
 
 }  // namespace
+
+TEST(HostilePaths, AReplacedFileKeepsItsPermissionsButNoSetIdBit) {
+    fw::test::TempHome home;
+    const mode_t oldMask = ::umask(022);
+    const struct {
+        const char* what;
+        int mode;  // of the file replaced; -1: none; -2: a link to a set-user program
+        int wanted;
+    } cases[] = {
+        {"a private file", 0640, 0640},
+        {"a set-user program", 04755, 0755},
+        {"a set-group folder's file", 02775, 0775},
+        {"no file yet", -1, 0644},
+        {"a link to a set-user program", -2, 0644},
+    };
+    const std::string program = home.path("program");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string target = home.path("target");
+        fs::remove(target);
+        fw::test::writeFile(program, "old");
+        ::chmod(program.c_str(), 04755);
+        if (c.mode >= 0) {
+            fw::test::writeFile(target, "old");
+            ::chmod(target.c_str(), static_cast<mode_t>(c.mode));
+        } else if (c.mode == -2) {
+            fs::create_symlink(program, target);
+        }
+        fw::AtomicFileWriter w(target);
+        ASSERT_TRUE(w.write("new", 3) && w.commit());
+        struct stat st {};
+        ASSERT_EQ(::lstat(target.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, static_cast<mode_t>(c.wanted));
+        EXPECT_EQ(fw::test::readFile(program), "old");
+    }
+    ::umask(oldMask);
+}
