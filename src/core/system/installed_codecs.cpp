@@ -42,7 +42,7 @@ std::string_view blanksOff(std::string_view s) {
 // The whole number a field starts with after blanks, as atoi reads it, but 0 past an int.
 int leadingInt(std::string_view s) {
     s = blanksOff(s);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    if (s.size() > 1 && s.front() == '+' && s[1] != '-') s.remove_prefix(1);
     int v = 0;
     const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
     return r.ec == std::errc() ? v : 0;

@@ -300,3 +300,27 @@ TEST(InstalledCodecs, EveryCategoryFromItsSource) {
 }
 
 }  // namespace
+
+TEST(InstalledCodecs, OddKernelLinesListNothingFalse) {
+    using List = std::vector<std::string>;
+    const struct {
+        const char* pcm;
+        List playback;
+    } pcm[] = {
+        {"00-00: A : A : playback 1", {"A (hw:0,0)"}},  // no line break at the end
+        {"00-99999999999: A : A : playback 1\n", {"A (hw:0,0)"}},  // a number past an int
+        {"0000: A : A : playback 1\n", {}},
+        {"00-00 A : A : playback 1\n", {}},
+        {"00-00: A : playback 1\n", {}},
+    };
+    for (const auto& c : pcm) EXPECT_EQ(fw::system::parseAlsaPcm(c.pcm, "playback"), c.playback) << c.pcm;
+    const struct {
+        const char* clients;
+        List ports;
+    } seq[] = {
+        {"Client  14 : \"x\"\n  Port   3 : \"p\" (RWe-)", {"p (14:3)"}},
+        {"Client 99999999999 : \"x\"\n  Port 0 : \"p\" (RWe-)\n", {}},
+        {"  Port 0 : \"p\" (RWe-)\nClient 14 : \"x\"\n", {}},  // a port before any client
+    };
+    for (const auto& c : seq) EXPECT_EQ(fw::system::parseSeqClients(c.clients), c.ports) << c.clients;
+}
