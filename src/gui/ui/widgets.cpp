@@ -123,7 +123,7 @@ PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
 void PathLabel::setFullText(const QString& text) {
     m_full = text;
     // A tool tip has no plain-text switch: the name goes in escaped, one path a line.
-    setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped()));
+    setToolTip(text.isEmpty() ? QString() : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped()));
     elide();
     updateGeometry();
 }

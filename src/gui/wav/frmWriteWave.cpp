@@ -67,6 +67,7 @@ void frmWriteWave::buildUi() {
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("lblCaption"));
     m_caption->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_caption->setTextFormat(Qt::PlainText);  // a module's title is the file's own text
     grid->addWidget(m_caption, 1, 0, 1, 3);
     m_size = new QLabel(this);
     m_size->setObjectName(QStringLiteral("lblSize"));
@@ -77,6 +78,7 @@ void frmWriteWave::buildUi() {
     m_folder = new QLabel(this);
     m_folder->setObjectName(QStringLiteral("lblFolder"));
     m_folder->setWordWrap(true);
+    m_folder->setTextFormat(Qt::PlainText);
     m_folderButton = iconButton(this, QStyle::SP_DirIcon, "cmdFolder", lang("WavConverterTooltips", 4));
     grid->addWidget(m_folder, 3, 0, 1, 2);
     grid->addWidget(m_folderButton, 3, 2);
