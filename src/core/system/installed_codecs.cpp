@@ -1,9 +1,9 @@
 #include "core/system/installed_codecs.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 extern "C" {
