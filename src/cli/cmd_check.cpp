@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/json.h"
+#include "cli/terminal.h"
 #include "core/avi/avi_health.h"
 #include "core/avi/avi_repair.h"
 #include "core/avi/keyframes.h"
@@ -35,15 +36,15 @@ Progress terminalProgress(const char* what) {
         const int pct = total ? static_cast<int>(done * 100 / total) : 0;
         if (pct != last) {
             last = pct;
-            std::fprintf(stderr, "\r%s %3d %%", what, pct);
-            std::fflush(stderr);
+            std::fprintf(terminalControl(), "\r%s %3d %%", what, pct);
+            std::fflush(terminalControl());
         }
         return true;
     });
 }
 
 void endTerminalProgress() {
-    if (::isatty(STDERR_FILENO)) std::fprintf(stderr, "\r\033[K");
+    if (::isatty(STDERR_FILENO)) std::fprintf(terminalControl(), "\r\033[K");
 }
 
 void writeJson(Json& j, const std::string& file, const HealthReport& r) {

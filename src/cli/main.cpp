@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/terminal.h"
 #include "core/common/lang.h"
 #include "core/common/paths.h"
 #include "fw/version.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
     // The user's locale, as the GUI has it: nothing in the core depends on it, and the tests run
     // under a comma locale to keep it so.
     std::setlocale(LC_ALL, "");
+    fw::cli::guardTerminalOutput();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fprintf(stderr, "usage: framewise-cli COMMAND [ARGUMENTS] [--json]; framewise-cli --help lists the commands\n");

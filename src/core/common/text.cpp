@@ -186,32 +186,101 @@ std::optional<double> parseNumber(std::string_view s) {
 
 double numberOr0(std::string_view s) { return parseNumber(s).value_or(0.0); }
 
+namespace {
+// The length of the well-formed UTF-8 sequence at i (no overlong forms, no surrogates, nothing
+// past U+10FFFF), or 0 when the byte there does not start one.
+std::size_t utf8Length(std::string_view bytes, std::size_t i) {
+    auto cont = [&](std::size_t k) { return k < bytes.size() && (static_cast<unsigned char>(bytes[k]) & 0xC0) == 0x80; };
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF && cont(i + 1)) return 2;
+    if (c >= 0xE0 && c <= 0xEF && cont(i + 1) && cont(i + 2)) {
+        const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
+        return (c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) ? 0 : 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+        const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
+        return (c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 >= 0x90) ? 0 : 4;
+    }
+    return 0;
+}
+
+// The length a sequence starting with this byte would have, 0 when no sequence starts so.
+std::size_t utf8LeadLength(unsigned char c) {
+    if (c >= 0xC2 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF4) return 4;
+    return 0;
+}
+}  // namespace
+
 std::string validUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    auto cont = [&](std::size_t i) { return i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80; };
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        std::size_t n = 0;
-        if (c < 0x80) n = 1;
-        else if (c >= 0xC2 && c <= 0xDF && cont(i + 1)) n = 2;
-        else if (c >= 0xE0 && c <= 0xEF && cont(i + 1) && cont(i + 2)) {
-            const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
-            // No overlong forms, no surrogates.
-            if (!(c == 0xE0 && c1 < 0xA0) && !(c == 0xED && c1 >= 0xA0)) n = 3;
-        } else if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
-            const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
-            if (!(c == 0xF0 && c1 < 0x90) && !(c == 0xF4 && c1 >= 0x90)) n = 4;
-        }
-        if (n > 0) {
+        if (const std::size_t n = utf8Length(bytes, i)) {
             out.append(bytes.substr(i, n));
             i += n;
         } else {
+            const auto c = static_cast<unsigned char>(bytes[i]);
             out.push_back(static_cast<char>(0xC0 | (c >> 6)));
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
             ++i;
         }
     }
+    return out;
+}
+
+std::string TerminalText::feed(std::string_view bytes) {
+    std::string data = std::move(pending_);
+    pending_.clear();
+    data.append(bytes);
+    std::string out;
+    out.reserve(data.size());
+    for (std::size_t i = 0; i < data.size();) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        const std::size_t left = data.size() - i;
+        if (c == '\r') {
+            // A line end as CR LF is harmless; a lone CR would let a name print over what came
+            // before it on the line.
+            if (left == 1) {
+                pending_ = "\r";
+                break;
+            }
+            out.push_back(data[i + 1] == '\n' ? '\r' : '?');
+            ++i;
+            continue;
+        }
+        if (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) {
+            out.push_back(data[i++]);
+            continue;
+        }
+        const std::size_t want = utf8LeadLength(c);
+        if (want > left) {
+            bool soFar = true;
+            for (std::size_t k = i + 1; k < data.size(); ++k) soFar = soFar && (static_cast<unsigned char>(data[k]) & 0xC0) == 0x80;
+            if (soFar) {
+                pending_ = data.substr(i);
+                break;
+            }
+        }
+        const std::size_t n = c >= 0x80 ? utf8Length(data, i) : 0;
+        // U+0080..U+009F are the C1 controls: a terminal takes U+009B as the start of a command.
+        const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(data[i + 1]) < 0xA0;
+        if (n == 0 || c1) {
+            out.push_back('?');
+            i += c1 ? 2 : 1;
+        } else {
+            out.append(data, i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string TerminalText::finish() {
+    std::string out(pending_.size(), '?');
+    pending_.clear();
     return out;
 }
 

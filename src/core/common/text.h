@@ -34,6 +34,21 @@ std::string displayText(std::string_view bytes);
 // file name from an older system stays readable, and a JSON or Qt string stays well formed).
 std::string validUtf8(std::string_view bytes);
 
+// Text for a terminal: every byte a terminal would take as a command (control characters but tab,
+// line feed and CR LF; DEL; the C1 controls; bytes that are not UTF-8) shown as '?', so that a
+// name or a title from a file prints but cannot move the cursor, retitle or recolour the
+// terminal. The bytes come in the pieces a stream writes; a sequence cut between two pieces is
+// held back until the next one completes it.
+class TerminalText {
+public:
+    std::string feed(std::string_view bytes);
+    // What a sequence left unfinished at the end shows as.
+    std::string finish();
+
+private:
+    std::string pending_;
+};
+
 // The numeric-text rule of the windows' field guards: optional surrounding blanks, optional sign,
 // digits with at most one decimal separator ("." or ","), optional exponent; at least one digit.
 bool isNumeric(std::string_view s);

@@ -3,6 +3,8 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/common/number.h"
 #include "core/common/text.h"
@@ -136,6 +138,34 @@ TEST(Text, ValidUtf8KeepsGoodSequencesAndReadsTheRestAsLatin1) {
         {std::string("nul\0x", 5), std::string("nul\0x", 5)},
     };
     for (const auto& c : cases) EXPECT_EQ(fw::validUtf8(c.in), c.out) << c.in;
+}
+
+TEST(Text, TerminalTextShowsTerminalCommandsAsQuestionMarks) {
+    const struct {
+        std::vector<std::string> pieces;  // as a stream hands them over
+        std::string shown;
+    } cases[] = {
+        {{"film.avi\tok\n"}, "film.avi\tok\n"},
+        {{"\x1b]0;owned\x07x.avi"}, "?]0;owned?x.avi"},          // retitle the window
+        {{"a\x1b[2J\x1b[Hb"}, "a?[2J?[Hb"},                      // clear the screen
+        {{"red\xc2\x9b" "31m"}, "red?31m"},                          // C1 CSI as UTF-8
+        {{"raw\x9b" "31m"}, "raw?31m"},                                // and as a lone byte
+        {{"line\r\n", "cover\rfake"}, "line\r\ncover?fake"},      // CR LF kept, lone CR not
+        {{"end\r", "\nnext"}, "end\r\nnext"},                       // CR LF cut between writes
+        {{"del\x7f", std::string("nul\0", 4)}, "del?nul?"},
+        {{"caf\xc3", "\xa9 \xe2\x82", "\xac"}, "caf\xc3\xa9 \xe2\x82\xac"},  // cut sequences
+        {{"caf\xe9.avi"}, "caf?.avi"},                                // Latin-1 name
+        {{"\xc0\xaf\xed\xa0\x80"}, "?????"},                          // overlong, surrogate
+        {{"tail\xe2\x82"}, "tail??"},                                 // cut at the very end
+        {{"tail\r"}, "tail?"},
+    };
+    for (const auto& c : cases) {
+        fw::TerminalText t;
+        std::string shown;
+        for (const auto& p : c.pieces) shown += t.feed(p);
+        shown += t.finish();
+        EXPECT_EQ(shown, c.shown) << ::testing::PrintToString(c.pieces);
+    }
 }
 
 }  // namespace
