@@ -492,11 +492,12 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
     // file of the user's, and the join would copy it into the joined file.
     for (std::int64_t k = 1; k <= n; ++k) {
         const std::string p = base + pieceName("", k, suffix);
-        const bool plain = fs::symlink_status(p, ec).type() == fs::file_type::regular;
+        const auto type = fs::symlink_status(p, ec).type();
+        const bool plain = type == fs::file_type::regular;
         const auto len = plain ? static_cast<std::int64_t>(fs::file_size(p, ec)) : -1;
         const bool good = plain && !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
         if (!good) {
-            Message m = splitterMessage(19, Icon::Exclamation);
+            Message m = splitterMessage(type == fs::file_type::symlink ? 27 : 19, Icon::Exclamation);
             m.suffix = " " + p;
             return fail(m);
         }

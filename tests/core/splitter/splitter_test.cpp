@@ -295,7 +295,8 @@ TEST_F(Splitter, HostileSetsWriteOnlyTheirJoinedFile) {
             EXPECT_EQ(j.output, home.path(std::string("set/") + c.joined));
             EXPECT_EQ(fw::test::readFile(j.output), std::string(2000, 'p'));
         } else {
-            EXPECT_EQ(j.messages.at(0).text, (fw::LangKey{"FileSplitterMsgBox", 19}));
+            EXPECT_EQ(j.messages.at(0).text, (fw::LangKey{"FileSplitterMsgBox", 27}));
+            EXPECT_EQ(j.messages.at(0).suffix, " " + home.path("set/a long~1.002"));
         }
         auto after = folderBytes(home.path("set"));
         if (c.joined) after.erase(c.joined);
