@@ -27,7 +27,12 @@ bool savePreferences() {
                           {{"Language", g.Language}, {"CheckUpdates", std::to_string(g.CheckUpdates)}});
 }
 
-std::string languageFile(const std::string& code) { return paths().langDir + "/" + code + ".ini"; }
+std::string languageFile(const std::string& code) {
+    // A code names a file in the language folder and nothing else: a hand-edited "../x" would
+    // read any INI file as the program's texts. Such a code is a language that is not there.
+    if (code.find('/') != std::string::npos || code.find('\0') != std::string::npos) return {};
+    return paths().langDir + "/" + code + ".ini";
+}
 
 namespace {
 std::function<void(const std::string&, int)>& recorder() {

@@ -69,6 +69,12 @@ TEST(Lang, LooksUpTheCurrentLanguageFileAnew) {
     EXPECT_EQ(fw::LangText("Menu", 9999), "0");
     fw::globals().Language = "0";  // no such file: every text reads "0"
     EXPECT_EQ(fw::LangText("Menu", 4), "0");
+    // A code that reaches out of the language folder is no language either.
+    writeFile(home.path("texts.ini"), "[Menu]\n4=taken from elsewhere\n");
+    for (const char* code : {"../texts", "../lang/../texts", "x/../../texts"}) {
+        fw::globals().Language = code;
+        EXPECT_EQ(fw::LangText("Menu", 4), "0") << code;
+    }
 }
 
 TEST(Lang, PreferencesRoundTripAndMissingKeysGiveZero) {
