@@ -295,6 +295,29 @@ private slots:
         }
     }
 
+    void everyLabelShowsItsTextAsPlainText() {
+        GuiEnv env;
+        env.main->show();
+        for (const QString& name : env.main->toolNames()) env.main->openTool(name);
+        QApplication::processEvents();
+        int labels = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible()) continue;
+            // A label still hidden takes the format when it is first shown.
+            for (QLabel* l : w->findChildren<QLabel*>()) {
+                if (!l->isVisible()) continue;
+                ++labels;
+                QVERIFY2(l->textFormat() == Qt::PlainText, qPrintable(w->objectName() + QLatin1Char('/') + l->objectName() + QLatin1Char(' ') + l->text()));
+            }
+        }
+        QVERIFY(labels > 50);
+        // A label made after the window was shown takes it too, when it is shown.
+        auto* late = new QLabel(QStringLiteral("<b>x.avi"), env.main.get());
+        late->show();
+        QCOMPARE(late->textFormat(), Qt::PlainText);
+        env.main->close();
+    }
+
     void sysinfoShowsTheSystemText() {
         GuiEnv env;
         env.main->action("sysinfo")->trigger();

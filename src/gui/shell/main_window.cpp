@@ -95,6 +95,7 @@ frmMain::frmMain(std::unique_ptr<platform::ConnectionState> connection, std::sha
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(appIcon());
     if (!m_connection) m_connection = platform::makeSystemConnectionState();
+    plainTextLabels();
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));

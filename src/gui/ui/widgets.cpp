@@ -114,6 +114,26 @@ private:
 };
 }  // namespace
 
+namespace {
+class PlainTextLabels : public QObject {
+public:
+    static constexpr const char* kName = "fwPlainTextLabels";
+    explicit PlainTextLabels(QObject* app) : QObject(app) { setObjectName(QLatin1String(kName)); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        // QLabel itself only: Qt's tool tips are labels of their own class, and a path label's
+        // tool tip is escaped markup.
+        if (e->type() == QEvent::Polish && o->metaObject() == &QLabel::staticMetaObject)
+            static_cast<QLabel*>(o)->setTextFormat(Qt::PlainText);
+        return false;
+    }
+};
+}  // namespace
+
+void plainTextLabels() {
+    if (!qApp || qApp->findChild<QObject*>(QLatin1String(PlainTextLabels::kName), Qt::FindDirectChildrenOnly)) return;
+    qApp->installEventFilter(new PlainTextLabels(qApp));
+}
+
 PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // A file name such as "<b>x.avi" is a name, not markup.

@@ -50,6 +50,11 @@ void makeDefault(QPushButton* button);
 // Escape closes the window, as it closes a dialog.
 void closeOnEscape(QWidget* window);
 
+// Every label of the program shows its text as plain text: file names and titles read from files
+// reach labels in many places, and none of the program's own texts is markup. Installed once on
+// the application by the main window; labels take it when they are first shown.
+void plainTextLabels();
+
 // A label for a file name or a path: it never widens its window. A line longer than the label is
 // shortened in the middle ("/home/…/film.avi"), whole in the tool tip; each line on its own.
 class PathLabel : public QLabel {
