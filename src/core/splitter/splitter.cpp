@@ -311,6 +311,25 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     if (double(total) / 1048576.0 > freeSpaceMB(outDir.empty() ? "." : outDir)) return fail(splitterMessage(20));
 
     auto out = [&](const std::string& name) { return (fs::path(outDir) / name).string(); };
+    // A folder or a device under one of the names would stop the renames at the end, after all
+    // the writing: it is found now. A file or a link there is replaced, as the split does.
+    auto blocked = [&](const std::string& name) {
+        const auto type = fs::symlink_status(name, ec).type();
+        return type != fs::file_type::not_found && type != fs::file_type::regular && type != fs::file_type::symlink;
+    };
+    std::vector<std::string> texts;
+    if (!r.script || stem != parts->stem) texts.push_back(out(stem + "000"));
+    if (r.script) texts.insert(texts.end(), {out(sourceName + " - rebuild.bat"), out(sourceName + " - rebuild.sh")});
+    std::optional<std::string> blocker;
+    for (const auto& t : texts)
+        if (!blocker && blocked(t)) blocker = t;
+    for (std::int64_t k = 1; k <= count && !blocker; ++k)
+        if (blocked(out(pieceName(stem, k, suffix)))) blocker = out(pieceName(stem, k, suffix));
+    if (blocker) {
+        Message m = splitterMessage(28);
+        m.suffix = " " + *blocker;
+        return fail(m);
+    }
     // Every file is written under a temporary name and all are renamed at the end, the info file
     // last: a split that fails takes its files away and leaves an earlier set of the same names
     // as it was, and no set that looks whole but is not stays behind.
@@ -330,38 +349,39 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
         res.shScript.clear();
         return fail(std::move(m));
     };
-    // The renames. An earlier set's info file and scripts of the same names are moved aside first:
-    // should a rename fail half way, what is left is never a set that joins half old, half new.
-    // When no piece was renamed yet, they are put back and the earlier set stays whole.
+    // The renames, all or none. Every earlier file under a final name is moved aside first; should
+    // a rename fail half way, the files already renamed go, the earlier ones come back, and the
+    // folder is as it was. Only when every file is in place do the earlier ones go.
     auto publish = [&] {
         std::error_code ignored;
         std::vector<std::pair<std::string, std::string>> aside;  // final name, name aside
-        auto putBack = [&] {
+        std::vector<std::string> placed;
+        auto rollBack = [&] {
+            for (const auto& f : placed) fs::remove(f, ignored);
             for (const auto& [final, moved] : aside) std::rename(moved.c_str(), final.c_str());
+            discard();
+            return false;
         };
-        for (const auto& f : stagedTexts) {
-            const fs::path final(f.second);
-            if (!fs::exists(fs::symlink_status(final, ignored))) continue;
-            const std::string moved = (final.parent_path() / ("." + final.filename().string() + ".old." + std::to_string(::getpid()))).string();
-            if (std::rename(final.c_str(), moved.c_str()) != 0) {
-                putBack();
-                discard();
-                return false;
+        for (const auto* list : {&staged, &stagedTexts})
+            for (const auto& f : *list) {
+                const fs::path final(f.second);
+                const auto type = fs::symlink_status(final, ignored).type();
+                if (type == fs::file_type::not_found) continue;
+                // Checked before the writing; one that came since is not moved, nor deleted.
+                if (type != fs::file_type::regular && type != fs::file_type::symlink) return rollBack();
+                const std::string moved = (final.parent_path() / ("." + final.filename().string() + ".old." + std::to_string(::getpid()))).string();
+                if (std::rename(final.c_str(), moved.c_str()) != 0) return rollBack();
+                aside.emplace_back(final.string(), moved);
             }
-            aside.emplace_back(final.string(), moved);
-        }
-        std::size_t renamed = 0;
-        bool good = true;
         for (const auto* list : {&staged, &stagedTexts})
             for (const auto& [temp, final] : *list) {
-                good = good && std::rename(temp.c_str(), final.c_str()) == 0;
-                renamed += good ? 1 : 0;
+                if (std::rename(temp.c_str(), final.c_str()) != 0) return rollBack();
+                placed.push_back(final);
             }
-        if (!good && renamed == 0) putBack();
-        else
-            for (const auto& m : aside) fs::remove(m.second, ignored);
-        discard();  // what could not be renamed
-        return good;
+        for (const auto& m : aside) fs::remove(m.second, ignored);
+        staged.clear();
+        stagedTexts.clear();
+        return true;
     };
     auto writeText = [&](const std::string& path, const std::string& text, mode_t mode = 0) {
         AtomicFileWriter w(path);
@@ -497,7 +517,7 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
         const auto len = plain ? static_cast<std::int64_t>(fs::file_size(p, ec)) : -1;
         const bool good = plain && !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
         if (!good) {
-            Message m = splitterMessage(type == fs::file_type::symlink ? 27 : 19, Icon::Exclamation);
+            Message m = splitterMessage(type == fs::file_type::not_found || type == fs::file_type::regular ? 19 : 27, Icon::Exclamation);
             m.suffix = " " + p;
             return fail(m);
         }

@@ -442,33 +442,57 @@ TEST_F(Splitter, RoundTripsAroundBlockBoundaries) {
 
 // Over an earlier set of the same names, a split that ends early never leaves a set that joins
 // half old, half new.
-TEST_F(Splitter, NoSetJoinsHalfOldHalfNew) {
+// A split that fails leaves an earlier set of the same names as it was, bit for bit, and one that
+// stops leaves no set that joins half old, half new.
+TEST_F(Splitter, AFailedSplitLeavesAnEarlierSetWhole) {
     struct Case {
         const char* what;
         std::function<void()> arrange;  // after the earlier set is in place
-        fw::ProgressFn progress;
+        std::function<bool(std::uint64_t, std::uint64_t)> progress;
+        int key;  // the refusal's message; 0: a stop
     };
+    const std::string blocker = home.path("set/mix.004");
     int calls = 0;
     const Case cases[] = {
-        // Its fourth piece cannot take its name: the first three were renamed already.
-        {"a rename that fails half way", [&] { fs::create_directories(home.path("mix.004/inside")); }, {}},
-        {"a stop after the first piece", [] {}, [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }},
+        {"a folder under a piece's name", [&] { fs::create_directories(blocker + "/inside"); }, {}, 28},
+        {"a folder that comes while the pieces are written", [] {},
+         [&](std::uint64_t done, std::uint64_t total) {
+             if (done == total) fs::create_directories(blocker + "/inside");
+             return true;
+         },
+         3},
+        {"a stop after the first piece", [] {}, [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove_all(home.path("mix.004"));
-        const std::string src = source("mix.bin", 3000);
+        fs::remove_all(home.path("set"));
+        fs::create_directories(home.path("set"));
+        const std::string src = home.path("set/mix.bin");
+        const std::string earlier = randomBytes(3000, 1);
+        fw::test::writeFile(src, earlier);
         ASSERT_TRUE(SplitFile({src, "", 1000, false, false}).ok);  // the earlier set: 000 to 003
         c.arrange();
-        fw::test::writeFile(src, randomBytes(4000) + "new");
+        const std::string newer = randomBytes(4000, 2) + "new";
+        fw::test::writeFile(src, newer);
+        const auto before = folderBytes(home.path("set"));
         calls = 0;
         auto r = SplitFile({src, "", 1000, false, false}, fw::Progress(c.progress));
         EXPECT_FALSE(r.ok);
-        const std::string wanted = fw::test::readFile(src);
         fs::remove(src);
-        auto j = AssemblyFiles(home.path("mix.000"));
-        EXPECT_TRUE(!j.ok || fw::test::readFile(src) == wanted) << "a joined mix";
-        for (const auto& e : fs::directory_iterator(home.dir()))
+        if (c.key) {
+            ASSERT_FALSE(r.messages.empty());
+            EXPECT_EQ(r.messages[0].text, (fw::LangKey{"FileSplitterMsgBox", c.key}));
+            auto after = folderBytes(home.path("set"));
+            after["mix.bin"] = newer;
+            if (!before.count("mix.004")) after.erase("mix.004");  // the folder that came
+            EXPECT_TRUE(after == before);
+            ASSERT_TRUE(AssemblyFiles(home.path("set/mix.000")).ok);
+            EXPECT_EQ(fw::test::readFile(src), earlier);
+        } else {
+            auto j = AssemblyFiles(home.path("set/mix.000"));
+            EXPECT_TRUE(!j.ok || fw::test::readFile(src) == newer) << "a joined mix";
+        }
+        for (const auto& e : fs::directory_iterator(home.path("set")))
             EXPECT_NE(e.path().filename().string().rfind(".mix", 0), 0u) << "left behind: " << e.path();
     }
 }
