@@ -130,6 +130,19 @@ std::string csvRow(const std::vector<std::string>& fields) {
     return row + "\n";  // the line end Unix tools expect; spreadsheets read both
 }
 
+std::optional<std::string> outputRefusal(const std::string& out, const std::vector<std::string>& inputs, bool overwrite) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto st = fs::status(out, ec);
+    if (fs::is_directory(st)) return out + ": is a folder; name the file to write";
+    if (!fs::exists(fs::symlink_status(out, ec))) return std::nullopt;
+    // A link to an input is the input: equivalent() follows it.
+    for (const auto& in : inputs)
+        if (fs::equivalent(in, out, ec)) return out + ": is the file being read; write the output elsewhere";
+    if (!overwrite) return out + ": the file exists; --overwrite replaces it";
+    return std::nullopt;
+}
+
 int fail(const std::string& message, int code) {
     std::fprintf(stderr, "framewise-cli: %s\n", message.c_str());
     return code;

@@ -208,9 +208,12 @@ int runRepair(const Argv& argv) {
 }
 
 int runKeyframes(const Argv& argv) {
-    Args a(argv, {"format", "out"}, {"json"});
+    Args a(argv, {"format", "out"}, {"json", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
-    if (a.positionals().size() != 1) return fail("usage: keyframes FILE [--format list|qpfile|keyframes-v1] [--out OUT] [--json]", 2);
+    if (a.positionals().size() != 1)
+        return fail("usage: keyframes FILE [--format list|qpfile|keyframes-v1] [--out OUT [--overwrite]] [--json]", 2);
+    if (auto out = a.get("out"))
+        if (auto refusal = outputRefusal(*out, a.positionals(), a.has("overwrite"))) return fail(*refusal);
     KeyframeFormat format = KeyframeFormat::List;
     if (auto f = a.get("format")) {
         if (*f == "list") format = KeyframeFormat::List;

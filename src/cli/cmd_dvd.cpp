@@ -73,11 +73,11 @@ int runIfo(const Argv& argv) {
 }
 
 int runChapters(const Argv& argv) {
-    Args a(argv, {"info", "dvd", "title-set", "chain", "format", "out", "sync-stats"}, {"json"});
+    Args a(argv, {"info", "dvd", "title-set", "chain", "format", "out", "sync-stats"}, {"json", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
     if (a.has("info") == a.has("dvd"))
         return fail("usage: chapters (--info FILE | --dvd PATH [--title-set T --chain P]) (--format ogg|scenarist|maestro|cce "
-                    "--out BASE | --sync-stats STATS)", 2);
+                    "--out BASE [--overwrite] | --sync-stats STATS)", 2);
     std::vector<ChapterRow> rows;
     if (auto info = a.get("info")) {
         InfoFile f;
@@ -108,6 +108,9 @@ int runChapters(const Argv& argv) {
     else return fail("--format takes ogg, scenarist, maestro or cce", 2);
     auto out = a.get("out");
     if (!out) return fail("--out BASE is needed", 2);
+    std::vector<std::string> inputs;
+    if (auto info = a.get("info")) inputs.push_back(*info);
+    if (auto refusal = outputRefusal(*out + formatSuffix(f), inputs, a.has("overwrite"))) return fail(*refusal);
     const std::string path = writeChapters(*out, f, rows);
     if (path.empty()) return fail("cannot write " + *out + formatSuffix(f));
     std::printf("%s\n", path.c_str());

@@ -145,7 +145,7 @@ std::vector<std::string> csvOf(const InspectorResult& r) {
 }  // namespace
 
 int runInspect(const Argv& argv) {
-    Args a(argv, {"report", "save-header", "kb"}, {"json", "csv", "recursive"});
+    Args a(argv, {"report", "save-header", "kb"}, {"json", "csv", "recursive", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
     if (a.positionals().empty())
         return fail("usage: inspect FILE|FOLDER... [--recursive] [--json | --csv] [--report OUT] [--save-header OUT [--kb N]]", 2);
@@ -156,6 +156,11 @@ int runInspect(const Argv& argv) {
     const bool many = files.size() != 1 || a.positionals().size() != 1 || std::filesystem::is_directory(a.positionals()[0]);
     if (a.has("save-header") && files.size() != 1) return fail("--save-header takes exactly one input file", 2);
     if (a.has("kb") && !a.has("save-header")) return fail("--kb goes with --save-header", 2);
+    // A report is added to (it collects many files' pages); a header copy replaces.
+    if (auto out = a.get("report"))
+        if (auto refusal = outputRefusal(*out, files, true)) return fail(*refusal);
+    if (auto out = a.get("save-header"))
+        if (auto refusal = outputRefusal(*out, files, a.has("overwrite"))) return fail(*refusal);
     // Everything the options say is checked before anything is printed or written.
     std::optional<std::int64_t> headerBytes;
     if (auto kb = a.get("kb")) {

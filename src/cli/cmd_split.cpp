@@ -95,9 +95,9 @@ int runSplit(const Argv& argv) {
 }
 
 int runJoin(const Argv& argv) {
-    Args a(argv, {}, {"json"});
+    Args a(argv, {}, {"json", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
-    if (a.positionals().size() != 1) return fail("usage: join INFO_FILE [--json]", 2);
+    if (a.positionals().size() != 1) return fail("usage: join INFO_FILE [--overwrite] [--json]", 2);
     const std::string info = a.positionals()[0];
     if (auto m = CheckForFile(info)) return failWith(*m);
     if (info.size() < 3 || info.compare(info.size() - 3, 3, "000") != 0)
@@ -105,7 +105,7 @@ int runJoin(const Argv& argv) {
     JoinResult res;
     {
         StopOnSignals signals;
-        res = AssemblyFiles(info, StopOnSignals::progress());
+        res = AssemblyFiles(info, StopOnSignals::progress(), a.has("overwrite"));
     }
     if (res.stopped) {
         fail("stopped: nothing was joined");

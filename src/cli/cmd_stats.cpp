@@ -64,12 +64,15 @@ void writeSummaryJson(const AnalysisResult& a, const CurveResult& c) {
 }  // namespace
 
 int runStats(const Argv& argv) {
-    Args a(argv, {"frame", "report", "rescale", "out", "keyframe", "size"}, {"json", "frames-table"});
+    Args a(argv, {"frame", "report", "rescale", "out", "keyframe", "size"}, {"json", "frames-table", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
     if (a.positionals().size() != 1)
         return fail("usage: stats FILE [--json] [--frame N] [--report OUT [--frames-table]] [--rescale KB --out OUT] "
-                    "[--keyframe N [--size largest|average|custom:BYTES|keep]]", 2);
+                    "[--keyframe N [--size largest|average|custom:BYTES|keep]] [--overwrite]", 2);
     const std::string file = a.positionals()[0];
+    for (const char* option : {"report", "out"})
+        if (auto out = a.get(option))
+            if (auto refusal = outputRefusal(*out, {file}, a.has("overwrite"))) return fail(*refusal);
     AnalysisResult an = AnalizeStats(file);
     if (!an.ok) {
         for (const auto& m : an.messages) failWith(m);

@@ -452,7 +452,7 @@ SplitResult SplitFile(const SplitRequest& r, Progress progress) {
     return res;
 }
 
-JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
+JoinResult AssemblyFiles(const std::string& infoPath, Progress progress, bool replace) {
     JoinResult res;
     const auto start = std::chrono::steady_clock::now();
     auto fail = [&](std::optional<Message> m) {
@@ -522,6 +522,11 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress) {
             return fail(m);
         }
         pieces.emplace_back(p, len);
+    }
+    if (!replace && fs::exists(fs::symlink_status(res.output, ec))) {
+        Message m = splitterMessage(29);
+        m.suffix = " " + res.output;
+        return fail(m);
     }
     std::uint64_t total = 0;
     for (const auto& p : pieces) total += static_cast<std::uint64_t>(p.second);

@@ -98,8 +98,9 @@ struct JoinResult {
 // Joins the pieces an info file (name ending in "000") describes, after checking that every
 // piece is there with its size: every piece but the last holds the piece size; the last may be
 // empty (an exact multiple split by the count rule) or a little longer (a count-mode split). A
-// keep-extension split comes back under its source name.
-JoinResult AssemblyFiles(const std::string& infoPath, Progress progress = {});
+// keep-extension split comes back under its source name. Without `replace`, a file already under
+// the joined name is refused (the command line's rule) instead of replaced (the window's).
+JoinResult AssemblyFiles(const std::string& infoPath, Progress progress = {}, bool replace = true);
 
 // The rebuild scripts: the batch file (CR LF) and its POSIX shell twin.
 std::string rebuildBat(const std::string& stem, std::int64_t count, const std::string& suffix, const std::string& sourceName);
