@@ -95,7 +95,10 @@ std::optional<AviLayout> readLayout(const FileSource& src, std::string* why) {
     if (!head || tag(head->data()) != "RIFF" || tag(head->data() + 8) != "AVI ") return fail(LangText("AviDetectorMsgBox", 1));
     AviLayout l;
     l.fileLength = src.size();
-    l.riffEnd = 8 + std::int64_t(le32(head->data() + 4));
+    // A writer that never finished leaves 0 where the RIFF and movi sizes go, as others leave -1:
+    // the size is unknown, and the file runs to its end.
+    const auto known = [](std::uint32_t size) { return std::int64_t(size < 4 ? 0xFFFFFFFFu : size); };
+    l.riffEnd = 8 + known(le32(head->data() + 4));
     l.lastRiffEnd = l.riffEnd;
     int steps = 0;
     for (std::int64_t pos = 12; pos + 8 <= l.fileLength && ++steps < kMaxSteps;) {
@@ -108,7 +111,7 @@ std::optional<AviLayout> readLayout(const FileSource& src, std::string* why) {
         } else if (id == "LIST" && tag(h->data() + 8) == "movi" && l.moviListPos < 0) {
             l.moviListPos = pos;
             l.moviDataPos = pos + 12;
-            l.moviEnd = pos + 8 + size;
+            l.moviEnd = pos + 8 + known(static_cast<std::uint32_t>(size));
         } else if (id == "idx1" && l.idx1Pos < 0) {
             l.idx1Pos = pos;
             l.idx1Size = size;

@@ -178,6 +178,10 @@ TEST_F(Health, EachDamageNamedByItsCode) {
         {"no frame rate", [](AviSpec& s) { s.scale = 0; }, {}, {"no-frame-rate"}},
         {"index renamed to JUNK", {}, [](Bytes& b) { std::memcpy(&b[find(b, "idx1")], "JUNK", 4); }, {"no-index"}},
         {"odd frames without their pad byte", unpaddedSpec, unpad, {"missing-pad-bytes", "no-index"}},
+        // What a writer stopped before its last header update leaves.
+        {"RIFF size left at 0", {}, [](Bytes& b) { put32(b, 4, 0); }, {"truncated"}},
+        // Every frame is found; the index after them reads as the list's damaged tail.
+        {"movi size left at 0", {}, [](Bytes& b) { put32(b, find(b, "movi") - 4, 0); }, {"damaged-movi", "no-index"}},
     };
     for (const auto& c : cases) {
         AviSpec s = withAudio();
