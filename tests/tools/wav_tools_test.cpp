@@ -268,6 +268,31 @@ TEST_F(WavTools, DamageIsSkippedAsFfmpegSkipsItAndSaidWhenItIsInTheAudio) {
     }
 }
 
+TEST_F(WavTools, AFilmCutShortIsWrittenWithAWarning) {
+    FW_REQUIRE_TOOLS("ffmpeg");
+    const std::string base = home.path("base.avi");
+    ASSERT_EQ(sh("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=duration=6 -t 6 "
+                 "-c:v mpeg4 -c:a libmp3lame -b:a 128k " + quote(base)), 0);
+    const std::string avi = fw::test::readFile(base);
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool warned;
+    } cases[] = {
+        {"whole.avi", avi, false},
+        {"half.avi", avi.substr(0, avi.size() / 2), true},  // its audio header still says 6 s
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string src = home.path(c.name);
+        fw::test::writeFile(src, c.bytes);
+        auto r = runCli({"towav", src, "--json"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(has(r.out, "may be cut short"), c.warned) << r.out;
+        EXPECT_EQ(has(r.out, "\"warnings\": []"), !c.warned) << r.out;
+    }
+}
+
 TEST_F(WavTools, ATerminatedConversionLeavesNoTemporaryFileAndNoReplacedOne) {
     FW_REQUIRE_TOOLS("ffmpeg");
     const std::string src = home.path("long.mp3");

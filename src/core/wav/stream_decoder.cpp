@@ -149,6 +149,11 @@ public:
             m_fmt->duration_estimation_method == AVFMT_DURATION_FROM_STREAM && st->duration > 0 &&
             st->duration != AV_NOPTS_VALUE)
             m_declaredSeconds = static_cast<double>(st->duration) * av_q2d(st->time_base);
+        // A film's audio header states its length too (in blocks or bytes, as the stream's time
+        // base counts them; the demuxer's duration follows what it found), but writers of the day
+        // often got it wrong: a shorter stream is worth a warning there, not a refusal.
+        else if (fmtName == "avi" && st->nb_frames > 0)
+            m_statedSeconds = static_cast<double>(st->nb_frames) * av_q2d(st->time_base);
         m_info.kind = SourceKind::Stream;
         m_info.codec = avcodec_get_name(codec->id);
         m_position.total = static_cast<std::uint64_t>(m_info.fileSize);
@@ -233,6 +238,12 @@ private:
                 if (m_swr && !drainResampler()) return false;
                 m_ended = true;
                 if (cutShort()) return fail(kCutShort, decodedSeconds());
+                if (m_statedSeconds - decodedSeconds() > std::max(0.25, 0.01 * m_statedSeconds)) {
+                    Message w = Message::lang("WavConverterMsgBox", 35, Icon::Exclamation);
+                    w.suffix = " " + numberText(roundHalfEven(decodedSeconds(), 2)) + " s / " +
+                               numberText(roundHalfEven(m_statedSeconds, 2)) + " s";
+                    m_warnings.push_back(std::move(w));
+                }
                 if (m_skips > 0) {
                     Message w = Message::lang("WavConverterMsgBox", 30, Icon::Information);
                     w.suffix = " " + std::to_string(m_skips) + " (" + LangText("WavConverterMsgBox", 31) + " " +
@@ -374,6 +385,7 @@ private:
     int m_stuck = 0;
     double m_firstSkip = 0;
     double m_declaredSeconds = 0;
+    double m_statedSeconds = 0;
     std::uint64_t m_framesOut = 0;
     std::vector<std::uint8_t> m_block;
     std::size_t m_blockPos = 0;
