@@ -1,5 +1,6 @@
 // ifo and chapters: the DVD reader and the chapter list on the command line.
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/args.h"
 #include "cli/commands.h"
@@ -21,7 +22,11 @@ bool openDvd(clsDVD& dvd, const std::string& path) {
     dvd.OpenFile(path);
     for (const auto& w : dvd.warnings()) std::fprintf(stderr, "framewise-cli: %s\n", w.c_str());
     if (dvd.NumberIFOread() == 0) {
-        fail("Insert DVD and try again.");
+        // The disc's own words fit an empty drive; a path the user typed wrong deserves its own.
+        std::error_code ec;
+        if (!path.empty() && !std::filesystem::exists(path, ec)) fail(path + ": does not exist");
+        else if (!path.empty()) fail(path + ": no IFO file here (an IFO file, a VIDEO_TS folder or a folder holding one)");
+        else fail("Insert DVD and try again.");
         return false;
     }
     return true;

@@ -27,7 +27,12 @@ TEST(CliDvd, IfoJsonAndChapterFiles) {
     r = runCli({"chapters", "--dvd", home.path("disc"), "--format", "maestro", "--out", home.path("dvd")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(fw::test::readFile(home.path("dvd - DVDMaestro.chp")), "$Spruce_IFrame_List\r\n\r\n00:00:00\r\n00:01:30\r\n00:03:30\r\n");
-    EXPECT_NE(runCli({"ifo", home.path("nothing")}).exitCode, 0);
+    // A wrong path is said to be one, not taken for an empty drive.
+    for (const auto& [path, says] : {std::pair{home.path("nothing"), "does not exist"}, std::pair{home.path("lang"), "no IFO file here"}}) {
+        auto bad = runCli({"ifo", path});
+        EXPECT_NE(bad.exitCode, 0);
+        EXPECT_TRUE(has(bad.err, says)) << bad.err;
+    }
 
     std::string info = home.path("info.txt");
     fw::test::writeFile(info, "Chap#=Frame# Name\nChapter1=2 A\nChapter2=5 B\n");
