@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -189,9 +191,11 @@ int runInspect(const Argv& argv) {
         if (a.has("csv")) std::fputs(csvRow(csvOf(r)).c_str(), stdout);
         std::string report = r.ok ? fw::avi::buildReport(r, date, time) : std::string();
         if (!a.has("json") && !a.has("csv") && r.ok) std::fwrite(report.data(), 1, report.size(), stdout);
+        errno = 0;
         if (auto out = a.get("report"); out && r.ok && !fw::avi::appendReport(*out, report)) {
             status = 1;
-            std::fprintf(stderr, "framewise-cli: cannot write the report %s\n", out->c_str());
+            const int why = errno;
+            fail("cannot write the report " + *out + (why ? std::string(" (") + std::strerror(why) + ")" : ""));
         }
         if (auto out = a.get("save-header"); out && r.ok) {
             std::string err;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 
@@ -148,8 +149,10 @@ bool appendReport(const std::string& path, const std::string& text) {
 std::int64_t proposedHeaderSize(const InspectorResult& r) { return std::int64_t(r.info.hdrlSize) + 33; }
 
 bool saveHeader(const std::string& src, const std::string& dst, std::int64_t bytes, std::string* error) {
+    errno = 0;
     if (!copyFileAtomically(src, dst, std::max<std::int64_t>(bytes, 0))) {
-        if (error) *error = "cannot copy " + src + " to " + dst;
+        const int why = errno;  // the failing call's, kept by the clean-up after it
+        if (error) *error = "cannot copy " + src + " to " + dst + (why ? std::string(" (") + std::strerror(why) + ")" : "");
         return false;
     }
     return true;
