@@ -196,6 +196,13 @@ HealthReport checkAvi(const std::string& path, Progress progress) {
                     std::to_string(videoEntries));
     }
 
+    // An audio format a player cannot set its decoder up from.
+    for (std::size_t i = 0; i < l.streams.size(); ++i) {
+        const auto& s = l.streams[i];
+        if (s.type == "auds" && (!s.formatWhole || s.channels == 0 || s.sampleRate == 0))
+            add("audio-format", Severity::Error, filled(text(46), {std::to_string(i)}));
+    }
+
     // Each audio stream against the video, by what the file holds: bytes at the average rate for
     // constant-bitrate audio, one block a chunk for variable-bitrate audio.
     bool advised = false;

@@ -43,6 +43,9 @@ void readStrl(const FileSource& src, std::int64_t from, std::int64_t to, AviLayo
             if (s.type == "vids") {
                 if (auto b = src.read(data + 16, 4)) s.compression = tag(b->data());
             } else if (auto b = src.read(data, 14)) {
+                s.formatWhole = size >= 14 && data + size <= to;
+                s.channels = static_cast<std::uint16_t>(b->data()[2] | b->data()[3] << 8);
+                s.sampleRate = le32(b->data() + 4);
                 s.avgBytes = le32(b->data() + 8);
                 s.blockAlign = static_cast<std::uint16_t>(b->data()[12] | b->data()[13] << 8);
             }

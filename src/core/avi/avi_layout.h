@@ -19,6 +19,9 @@ struct StreamLayout {
     std::uint32_t scale = 0, rate = 0, length = 0, sampleSize = 0;
     std::uint32_t avgBytes = 0;  // an audio stream's nAvgBytesPerSec
     std::uint16_t blockAlign = 0;
+    std::uint16_t channels = 0;     // an audio stream's nChannels
+    std::uint32_t sampleRate = 0;   // and nSamplesPerSec
+    bool formatWhole = false;       // its strf chunk holds a whole WAVEFORMAT within the list
 };
 
 struct AviLayout {

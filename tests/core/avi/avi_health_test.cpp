@@ -178,6 +178,14 @@ TEST_F(Health, EachDamageNamedByItsCode) {
         {"no frame rate", [](AviSpec& s) { s.scale = 0; }, {}, {"no-frame-rate"}},
         {"index renamed to JUNK", {}, [](Bytes& b) { std::memcpy(&b[find(b, "idx1")], "JUNK", 4); }, {"no-index"}},
         {"odd frames without their pad byte", unpaddedSpec, unpad, {"missing-pad-bytes", "no-index"}},
+        {"audio format running past its list",
+         {},
+         [](Bytes& b) { put32(b, find(b, "strf", find(b, "auds")) + 4, 0xFFFFFFFF); },
+         {"audio-format"}},
+        {"audio format without a sample rate",
+         {},
+         [](Bytes& b) { put32(b, find(b, "strf", find(b, "auds")) + 12, 0); },
+         {"audio-format"}},
         // What a writer stopped before its last header update leaves.
         {"RIFF size left at 0", {}, [](Bytes& b) { put32(b, 4, 0); }, {"truncated"}},
         // Every frame is found; the index after them reads as the list's damaged tail.
