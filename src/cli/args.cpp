@@ -135,7 +135,11 @@ std::optional<std::string> outputRefusal(const std::string& out, const std::vect
     std::error_code ec;
     const auto st = fs::status(out, ec);
     if (fs::is_directory(st)) return out + ": is a folder; name the file to write";
-    if (!fs::exists(fs::symlink_status(out, ec))) return std::nullopt;
+    const auto own = fs::symlink_status(out, ec).type();
+    if (own == fs::file_type::not_found) return std::nullopt;
+    // The new file takes the name by a rename: a pipe, a device or a socket there would be gone.
+    if (st.type() != fs::file_type::regular && st.type() != fs::file_type::not_found)
+        return out + ": is not a plain file; name a file to write";
     // A link to an input is the input: equivalent() follows it.
     for (const auto& in : inputs)
         if (fs::equivalent(in, out, ec)) return out + ": is the file being read; write the output elsewhere";

@@ -42,8 +42,9 @@ std::string csvField(const std::string& s);
 std::string csvRow(const std::vector<std::string>& fields);
 
 // A file a command writes where the user says: refused when it is one of the command's inputs,
-// which it would destroy before or while reading it (--overwrite or not), when it is a folder, and,
-// unless `overwrite`, when a file is there already. Nothing, or the refusal's text.
+// which it would destroy before or while reading it (--overwrite or not), when it is a folder, a
+// pipe or a device, and, unless `overwrite`, when a file is there already. Nothing, or the
+// refusal's text.
 std::optional<std::string> outputRefusal(const std::string& out, const std::vector<std::string>& inputs, bool overwrite);
 
 // A failure the user must read: prints it to standard error and gives the exit code.

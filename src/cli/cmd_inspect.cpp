@@ -150,7 +150,7 @@ int runInspect(const Argv& argv) {
     Args a(argv, {"report", "save-header", "kb"}, {"json", "csv", "recursive", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
     if (a.positionals().empty())
-        return fail("usage: inspect FILE|FOLDER... [--recursive] [--json | --csv] [--report OUT] [--save-header OUT [--kb N]]", 2);
+        return fail("usage: inspect FILE|FOLDER... [--recursive] [--json | --csv] [--report OUT] [--save-header OUT [--kb N] [--overwrite]]", 2);
     if (a.has("json") && a.has("csv")) return fail("--json and --csv exclude each other", 2);
     std::vector<std::string> folderErrors;
     const auto files = expandFiles(a.positionals(), a.has("recursive"), {".avi", ".divx", ".ogm", ".ogg"}, &folderErrors);
@@ -158,6 +158,7 @@ int runInspect(const Argv& argv) {
     const bool many = files.size() != 1 || a.positionals().size() != 1 || std::filesystem::is_directory(a.positionals()[0]);
     if (a.has("save-header") && files.size() != 1) return fail("--save-header takes exactly one input file", 2);
     if (a.has("kb") && !a.has("save-header")) return fail("--kb goes with --save-header", 2);
+    if (a.has("overwrite") && !a.has("save-header")) return fail("--overwrite goes with --save-header (a report is added to)", 2);
     // A report is added to (it collects many files' pages); a header copy replaces.
     if (auto out = a.get("report"))
         if (auto refusal = outputRefusal(*out, files, true)) return fail(*refusal);

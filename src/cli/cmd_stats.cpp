@@ -67,8 +67,8 @@ int runStats(const Argv& argv) {
     Args a(argv, {"frame", "report", "rescale", "out", "keyframe", "size"}, {"json", "frames-table", "overwrite"});
     if (!a.ok()) return fail(a.error(), 2);
     if (a.positionals().size() != 1)
-        return fail("usage: stats FILE [--json] [--frame N] [--report OUT [--frames-table]] [--rescale KB --out OUT] "
-                    "[--keyframe N [--size largest|average|custom:BYTES|keep]] [--overwrite]", 2);
+        return fail("usage: stats FILE [--json] [--frame N] [--report OUT [--frames-table] [--overwrite]] "
+                    "[--rescale KB --out OUT [--overwrite]] [--keyframe N [--size largest|average|custom:BYTES|keep]]", 2);
     const std::string file = a.positionals()[0];
     for (const char* option : {"report", "out"})
         if (auto out = a.get(option))

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "core/common/text.h"
@@ -49,10 +50,19 @@ std::FILE* filtered(Guard& g, int mode) {
     return f;
 }
 
+// exit() flushes the streams but closes none: a sequence cut at the very end would go unsaid.
+void finishAtExit() {
+    for (Guard* g : {&gOut, &gErr}) {
+        std::fflush(g == &gOut ? stdout : stderr);
+        writeAll(g->fd, g->text.finish());
+    }
+}
+
 }  // namespace
 
 void guardTerminalOutput() {
     gControl = stderr;
+    std::atexit(finishAtExit);
     // glibc lets a program set its standard streams; every printf and fputs below then goes
     // through the filter, the ones written later included.
     if (::isatty(STDOUT_FILENO))

@@ -1,6 +1,7 @@
 // Every command that writes where the user says: never over the file it reads (named as it is or
 // through a link), and over another existing file only with --overwrite.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -62,7 +63,7 @@ TEST(CliOutputs, NeverOverTheInputAndOverOtherFilesOnlyWhenAsked) {
             if (overwrite) args.push_back("--overwrite");
             return runCli(args);
         };
-        for (bool overwrite : {false, true}) {
+        for (bool overwrite : {false, !row.appends}) {
             for (const auto& out : {row.input, link}) {
                 auto r = run(out, overwrite);
                 EXPECT_EQ(r.exitCode, 1) << out << (overwrite ? " --overwrite" : "") << "\n" << r.err;
@@ -78,6 +79,14 @@ TEST(CliOutputs, NeverOverTheInputAndOverOtherFilesOnlyWhenAsked) {
         EXPECT_EQ(run(other, true).exitCode, 0);
         EXPECT_NE(fw::test::readFile(other), "precious");
     }
+
+    // A pipe or a device under the name would be replaced by a plain file: refused, asked or not.
+    const std::string fifo = home.path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto intoPipe = runCli({"keyframes", film, "--out", fifo, "--overwrite"});
+    EXPECT_EQ(intoPipe.exitCode, 1);
+    EXPECT_TRUE(fw::test::has(intoPipe.err, "is not a plain file")) << intoPipe.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
 
     // The join's output is named by the set: a file there already is the user's.
     ASSERT_EQ(runCli({"split", film, "--pieces", "2"}).exitCode, 0);

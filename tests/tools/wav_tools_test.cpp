@@ -274,6 +274,9 @@ TEST_F(WavTools, AFilmCutShortIsWrittenWithAWarning) {
     ASSERT_EQ(sh("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=duration=6 -t 6 "
                  "-c:v mpeg4 -c:a libmp3lame -b:a 128k " + quote(base)), 0);
     const std::string avi = fw::test::readFile(base);
+    // Written into a pipe, ffmpeg cannot come back to its headers: their lengths are placeholders.
+    ASSERT_EQ(sh("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=duration=6 -t 6 "
+                 "-c:v mpeg4 -c:a libmp3lame -b:a 128k -f avi pipe:1 | tee " + quote(home.path("piped"))), 0);
     const struct {
         const char* name;
         std::string bytes;
@@ -281,6 +284,7 @@ TEST_F(WavTools, AFilmCutShortIsWrittenWithAWarning) {
     } cases[] = {
         {"whole.avi", avi, false},
         {"half.avi", avi.substr(0, avi.size() / 2), true},  // its audio header still says 6 s
+        {"piped.avi", fw::test::readFile(home.path("piped")), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -517,7 +517,8 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress, bool re
         const auto len = plain ? static_cast<std::int64_t>(fs::file_size(p, ec)) : -1;
         const bool good = plain && !ec && (k < n ? len == pieceSize : (len >= 0 && len <= pieceSize + n));
         if (!good) {
-            Message m = splitterMessage(type == fs::file_type::not_found || type == fs::file_type::regular ? 19 : 27, Icon::Exclamation);
+            const bool odd = type != fs::file_type::not_found && type != fs::file_type::regular && type != fs::file_type::none;
+            Message m = splitterMessage(odd ? 27 : 19, Icon::Exclamation);
             m.suffix = " " + p;
             return fail(m);
         }
@@ -543,7 +544,14 @@ JoinResult AssemblyFiles(const std::string& infoPath, Progress progress, bool re
         if (in >= 0) ::close(in);
     }
     if (res.stopped) return res;
-    if (!ok || !w.commit()) return fail(Message::lang("FileSplitter", 11, Icon::Critical, LangText("FormCaptions", 18)));
+    // Unasked, a file that came under the name during the join is not replaced either.
+    const bool committed = ok && (replace ? w.commit() : w.commitNew());
+    if (!committed && w.targetTaken()) {
+        Message m = splitterMessage(29);
+        m.suffix = " " + res.output;
+        return fail(m);
+    }
+    if (!committed) return fail(Message::lang("FileSplitter", 11, Icon::Critical, LangText("FormCaptions", 18)));
     res.ok = true;
     res.bytes = static_cast<std::int64_t>(total);
     res.elapsed = seconds(start);

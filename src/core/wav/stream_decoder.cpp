@@ -151,8 +151,10 @@ public:
             m_declaredSeconds = static_cast<double>(st->duration) * av_q2d(st->time_base);
         // A film's audio header states its length too (in blocks or bytes, as the stream's time
         // base counts them; the demuxer's duration follows what it found), but writers of the day
-        // often got it wrong: a shorter stream is worth a warning there, not a refusal.
-        else if (fmtName == "avi" && st->nb_frames > 0)
+        // often got it wrong: a shorter stream is worth a warning there, not a refusal. Only a
+        // writer that came back to its headers wrote a length: one writing into a pipe, or
+        // stopped, leaves placeholders there as in the RIFF size.
+        else if (fmtName == "avi" && st->nb_frames > 0 && riffSizeWritten())
             m_statedSeconds = static_cast<double>(st->nb_frames) * av_q2d(st->time_base);
         m_info.kind = SourceKind::Stream;
         m_info.codec = avcodec_get_name(codec->id);
@@ -209,6 +211,13 @@ private:
         if (m_skips == 0) m_firstSkip = m_pendingAt;
         m_skips += m_pendingSkips;
         m_pendingSkips = 0;
+    }
+
+    bool riffSizeWritten() const {
+        unsigned char h[8];
+        if (::pread(m_fd, h, 8, 0) != 8) return false;
+        const std::uint32_t size = h[4] | h[5] << 8 | h[6] << 16 | std::uint32_t(h[7]) << 24;
+        return size != 0 && size != 0xFFFFFFFFu;
     }
 
     // The end is where the stream says it is: a header that promised more audio than came, or a
