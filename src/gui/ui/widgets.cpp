@@ -112,9 +112,7 @@ private:
         window->installEventFilter(this);
     }
 };
-}  // namespace
 
-namespace {
 class PlainTextLabels : public QObject {
 public:
     static constexpr const char* kName = "fwPlainTextLabels";
