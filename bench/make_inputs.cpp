@@ -12,8 +12,9 @@
 #include "fixtures/stats_builder.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_inputs DIR\n");
+    // "--help" is a question, not a folder to fill with a hundred megabytes.
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: make_inputs DIR (writes about 140 MB of benchmark inputs into DIR)\n");
         return 2;
     }
     namespace fs = std::filesystem;
