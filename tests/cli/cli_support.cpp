@@ -11,6 +11,17 @@
 
 namespace fw::test {
 
+void execCli(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::string exe = FW_CLI_PATH;
+    argv.push_back(exe.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(exe.c_str(), argv.data());
+    std::_Exit(127);
+}
+
 CliResult runCli(const std::vector<std::string>& args) {
     // Output goes to files: no pipe can fill up, and stdout and stderr stay apart.
     auto dir = std::filesystem::temp_directory_path();
@@ -22,14 +33,7 @@ CliResult runCli(const std::vector<std::string>& args) {
         std::FILE* e = std::freopen(errPath.c_str(), "w", stderr);
         (void)o;
         (void)e;
-        std::vector<char*> argv;
-        std::string exe = FW_CLI_PATH;
-        argv.push_back(exe.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        std::_Exit(127);
+        execCli(args);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);

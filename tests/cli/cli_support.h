@@ -13,4 +13,7 @@ struct CliResult {
 
 CliResult runCli(const std::vector<std::string>& args);
 
+// In a child process: becomes framewise-cli with these arguments (exits 127 when it cannot).
+[[noreturn]] void execCli(const std::vector<std::string>& args);
+
 }  // namespace fw::test

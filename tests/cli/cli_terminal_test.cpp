@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "cli/cli_support.h"
 #include "fixtures/avi_builder.h"
@@ -24,16 +23,7 @@ std::string runOnTerminal(const std::vector<std::string>& args) {
     int master = -1;
     const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
     if (pid < 0) return "forkpty failed";
-    if (pid == 0) {
-        std::vector<char*> argv;
-        std::string exe = FW_CLI_PATH;
-        argv.push_back(exe.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        std::_Exit(127);
-    }
+    if (pid == 0) fw::test::execCli(args);
     std::string seen;
     char buf[4096];
     // Read until the child closes its side (EIO on Linux); the poll keeps a stuck child from
